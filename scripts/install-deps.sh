@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Vantrel need, only
+# those that are missing. Runs apt-get as root (through sudo when not root).
+# Usage: scripts/install-deps.sh [build|test|fixtures]   (default: test)
+set -euo pipefail
+
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev xdg-utils)
+test_packages=("${build_packages[@]}" clang-14 libclang-rt-14-dev googletest libgtest-dev
+               libbenchmark-dev wine64 g++-mingw-w64-x86-64 xvfb)
+fixture_packages=(mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libwine-dev)
+
+case "${1:-test}" in
+  build) wanted=("${build_packages[@]}") ;;
+  test) wanted=("${test_packages[@]}") ;;
+  fixtures) wanted=("${test_packages[@]}" "${fixture_packages[@]}") ;;
+  *) echo "usage: $0 [build|test|fixtures]" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+as_root=()
+[[ $(id -u) -eq 0 ]] || as_root=(sudo)
+echo "Installing: ${missing[*]}"
+"${as_root[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

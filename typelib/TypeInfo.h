@@ -1,0 +1,181 @@
+// The decoded contents of one type library, as the format stores them: library
+// attributes, type descriptions, and per type its functions, variables and implemented
+// interfaces. This is the layer that dumps and the member view read; it knows nothing
+// of files. Everything is plain data, built once when a library is opened.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "typelib/Automation.h"
+#include "typelib/Error.h"
+
+namespace vantrel {
+
+struct Guid {
+    uint32_t data1 = 0;
+    uint16_t data2 = 0;
+    uint16_t data3 = 0;
+    std::array<uint8_t, 8> data4{};
+
+    // "{00020430-0000-0000-C000-000000000046}"
+    std::string toString() const;
+    bool isNull() const;
+    friend bool operator==(const Guid&, const Guid&) = default;
+};
+
+// A constant value, a default value or a custom datum.
+struct Variant {
+    uint16_t vt = vt::Empty;
+    // Signed integers (I1..I8, INT, BOOL, ERROR, HRESULT) are held as int64_t, unsigned
+    // ones (UI1..UI8, UINT) as uint64_t, R4/R8/DATE as double, CY as int64_t in units of
+    // 1/10000, strings as UTF-8.
+    std::variant<std::monostate, int64_t, uint64_t, double, std::string> value;
+};
+
+// Index of a TypeDesc in LibraryInfo::typeDescs.
+using TypeDescId = uint32_t;
+
+// A reference to a type named by a type description or an implemented interface.
+struct TypeHandle {
+    enum class Kind : uint8_t { None, Local, Imported };
+    Kind kind = Kind::None;
+    // Local: the typeinfo index in this library; Imported: index in LibraryInfo::importedTypes.
+    int32_t index = -1;
+    friend bool operator==(const TypeHandle&, const TypeHandle&) = default;
+};
+
+struct ArrayBound {
+    uint32_t elements = 0;
+    int32_t lowerBound = 0;
+};
+
+// One node of a type description. Simple types have only vt; VT_PTR and VT_SAFEARRAY
+// name their element, VT_CARRAY its element and bounds, VT_USERDEFINED a type.
+struct TypeDesc {
+    uint16_t vt = vt::Empty;  // without the flag bits
+    TypeDescId element = 0;   // Ptr, SafeArray, CArray
+    TypeHandle type;          // UserDefined
+    std::vector<ArrayBound> bounds;  // CArray
+};
+
+struct ParamDesc {
+    std::string name;  // empty when the parameter is unnamed
+    TypeDescId type = 0;
+    uint16_t flags = 0;  // PARAMFLAGS
+    std::optional<Variant> defaultValue;
+};
+
+struct FuncDesc {
+    std::string name;
+    int32_t memberId = 0;
+    FuncKind funcKind = FuncKind::PureVirtual;
+    int32_t invokeKind = invoke::Func;  // 1, 2, 4 or 8
+    uint8_t callConv = 4;
+    uint16_t flags = 0;      // FUNCFLAGS
+    int16_t vtableOffset = 0;  // as stored, bit 0 cleared
+    int16_t optionalParams = 0;  // cParamsOpt; -1 for vararg
+    TypeDescId returnType = 0;
+    std::vector<ParamDesc> params;
+    std::string docString;
+    int32_t helpContext = 0;
+    // Module functions: the DLL entry point, by name or by ordinal.
+    std::optional<std::string> entryName;
+    std::optional<uint16_t> entryOrdinal;
+};
+
+struct VarDesc {
+    std::string name;
+    int32_t memberId = 0;
+    VarKind varKind = VarKind::PerInstance;
+    uint16_t flags = 0;  // VARFLAGS
+    TypeDescId type = 0;
+    std::optional<Variant> constantValue;  // VarKind::Const
+    int32_t instanceOffset = 0;            // VarKind::PerInstance
+    std::string docString;
+    int32_t helpContext = 0;
+};
+
+struct ImplType {
+    TypeHandle type;
+    int32_t flags = 0;  // IMPLTYPEFLAGS
+};
+
+struct TypeInfo {
+    std::string name;
+    TypeKind kind = TypeKind::Enum;
+    Guid guid;
+    uint16_t flags = 0;  // TYPEFLAGS as stored
+    uint16_t majorVersion = 0;
+    uint16_t minorVersion = 0;
+    uint16_t alignment = 0;
+    int32_t sizeInstance = 0;
+    int16_t sizeVtable = 0;  // cbSizeVft as stored
+    std::string docString;
+    int32_t helpContext = 0;
+
+    // Interface and dual: the base interface (datatype1); a pure dispinterface has none.
+    TypeHandle baseType;
+    uint16_t inheritedFunctions = 0;  // from datatype2, interfaces and duals
+    // Coclass: its interfaces with flags.
+    std::vector<ImplType> implTypes;
+    // Alias: the aliased type.
+    std::optional<TypeDescId> aliasType;
+    // Module: the DLL name.
+    std::string dllName;
+
+    std::vector<FuncDesc> funcs;  // as stored; for a dual the vtable functions
+    std::vector<VarDesc> vars;
+
+    // Set when this type's own records are damaged: its name and attributes are known,
+    // its members are not. Every question about its members answers with this error.
+    std::optional<Error> memberError;
+
+    bool isDual() const { return kind == TypeKind::Dispatch && (flags & typeflag::Dual); }
+};
+
+struct ImportedLibrary {
+    Guid libid;
+    uint32_t lcid = 0;
+    uint16_t majorVersion = 0;
+    uint16_t minorVersion = 0;
+    std::string fileName;  // the file it was imported from, as recorded
+};
+
+struct ImportedType {
+    int32_t library = -1;  // index in LibraryInfo::importedLibraries
+    TypeKind kind = TypeKind::Interface;
+    bool byGuid = false;
+    Guid guid;              // byGuid
+    int32_t typeIndex = -1; // !byGuid: typeinfo index in the imported library
+};
+
+struct LibraryInfo {
+    std::string name;
+    Guid libid;
+    uint32_t lcid = 0;
+    SysKind sysKind = SysKind::Win32;
+    uint16_t majorVersion = 0;
+    uint16_t minorVersion = 0;
+    uint16_t flags = 0;  // LIBFLAGS
+    std::string docString;
+    std::string helpFile;
+    int32_t helpContext = 0;
+
+    // The library's reference to IDispatch, used as the one interface of every
+    // dispinterface; None when the library never names IDispatch.
+    TypeHandle dispatchType;
+
+    std::vector<TypeInfo> types;
+    std::vector<TypeDesc> typeDescs;
+    std::vector<ImportedLibrary> importedLibraries;
+    std::vector<ImportedType> importedTypes;
+
+    unsigned pointerSize() const { return sysKind == SysKind::Win64 ? 8 : 4; }
+};
+
+}  // namespace vantrel

@@ -1,0 +1,178 @@
+// The type-library model that the report and the window read: a library's types, the
+// member view of a type as a user of the type sees it, and type references. Every
+// object is a cheap handle that shares the opened library.
+//
+// Collections are 1-based with a 16-bit signed Count and Item index. Operations that can
+// fail return Expected; the error's description is meant for the user.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "typelib/Error.h"
+#include "typelib/TypeInfo.h"
+
+namespace vantrel {
+
+class TypeLibrary;
+class ImportResolver;
+
+// One opened library: what was read, and from where.
+struct LoadedLibrary {
+    std::string path;
+    LibraryInfo info;
+    // Finds the libraries that this one imports from; null when imports are not resolved.
+    std::shared_ptr<ImportResolver> imports;
+};
+
+// Names one type of an opened library; handed back unchanged to GetMembers and GetMember.
+using SearchData = int32_t;
+
+template <class T>
+class Collection {
+public:
+    Collection() = default;
+    explicit Collection(std::vector<T> items) : items_(std::move(items)) {}
+
+    // Error 6 "Overflow" when there are more than 32767 items.
+    Expected<int16_t> Count() const;
+    // 1-based; error 9 "Subscript out of range" outside 1..Count.
+    Expected<T> Item(int16_t index) const;
+
+    // Plain access for tools and tests.
+    const std::vector<T>& items() const { return items_; }
+
+private:
+    std::vector<T> items_;
+};
+
+class TypeEntry {
+public:
+    TypeEntry() = default;
+    TypeEntry(std::shared_ptr<const LoadedLibrary> library, int32_t index)
+        : library_(std::move(library)), index_(index) {}
+
+    const std::string& Name() const;
+
+    // For tools: the type's decoded description and where it lives.
+    const TypeInfo& info() const;
+    int32_t index() const { return index_; }
+    const std::shared_ptr<const LoadedLibrary>& library() const { return library_; }
+
+private:
+    std::shared_ptr<const LoadedLibrary> library_;
+    int32_t index_ = -1;
+};
+
+// A sample value of a type: its kind is the element's variant code without the by-ref
+// and array bits; the return type of a function that returns nothing gives Empty.
+struct SampleValue {
+    uint16_t kind = vt::Empty;
+    bool isArray = false;
+};
+
+class TypeRef {
+public:
+    TypeRef() = default;
+    TypeRef(std::shared_ptr<const LoadedLibrary> library, TypeDescId type)
+        : library_(std::move(library)), type_(type), isVoid_(false) {}
+    // The return type of a function that returns nothing.
+    static TypeRef Void();
+
+    // Automation code: a built-in type's VT (with VT_BYREF for a pointer to one, 0x2000
+    // for a SAFEARRAY, 0x1000 for a fixed-size array), 0 for a type that a type
+    // description defines, VT_PTR for a pointer to void.
+    int32_t VarType() const;
+    SampleValue TypedValue() const;
+    // The defined type; an error when it lives in another library that can't be reached
+    // or the reference is damaged.
+    Expected<TypeEntry> ReferencedType() const;
+
+    // For tools: the type description, or null for Void().
+    const TypeDesc* desc() const;
+    const std::shared_ptr<const LoadedLibrary>& library() const { return library_; }
+
+private:
+    std::shared_ptr<const LoadedLibrary> library_;
+    TypeDescId type_ = 0;
+    bool isVoid_ = true;
+};
+
+struct MemberItem {
+    std::string Name;
+    int32_t InvokeKinds = 0;  // 1 method, 2/4/8 property get/let/set, 16 event, 32 constant
+    int32_t MemberId = 0;     // opaque key within the type's view, for GetMember
+    // For tools.
+    int32_t DispId = 0;
+    bool hidden = false;
+    bool restricted = false;
+};
+
+struct ParameterEntry {
+    std::string Name;
+    TypeRef Type;
+    uint16_t flags = 0;  // PARAMFLAGS, for tools
+};
+
+struct MemberEntry {
+    Collection<ParameterEntry> Parameters;
+    TypeRef ReturnType;
+};
+
+// GetMembers flags.
+namespace memberview {
+inline constexpr int32_t UserView = 0;  // leaves out restricted and hidden members
+inline constexpr int32_t AllMembers = 1;
+}
+
+class TypeLibrary {
+public:
+    explicit TypeLibrary(std::shared_ptr<const LoadedLibrary> library);
+
+    Collection<TypeEntry> Types() const;
+    // The first type in library order whose name equals `name` ignoring case. The
+    // search filter is accepted and changes nothing.
+    Expected<SearchData> FindType(const std::string& name, int32_t filter) const;
+    Expected<Collection<MemberItem>> GetMembers(SearchData type, int32_t flag) const;
+    Expected<MemberEntry> GetMember(SearchData type, int32_t invokeKinds, int32_t memberId,
+                                    const std::string& name) const;
+
+    const std::string& path() const { return library_->path; }
+    const LibraryInfo& info() const { return library_->info; }
+    const std::shared_ptr<const LoadedLibrary>& loaded() const { return library_; }
+
+private:
+    std::shared_ptr<const LoadedLibrary> library_;
+    struct ViewCache;
+    std::shared_ptr<ViewCache> views_;  // member views built so far, per type
+};
+
+class TypeLibraryLoader {
+public:
+    TypeLibraryLoader();
+    // Opens a type library file (MSFT), or the TYPELIB resource of a PE file.
+    Expected<TypeLibrary> OpenFromFile(const std::string& path);
+    // The same from bytes already in memory; `path` is used in messages.
+    Expected<TypeLibrary> OpenFromBytes(std::span<const uint8_t> bytes, const std::string& path);
+
+private:
+    std::shared_ptr<ImportResolver> imports_;
+};
+
+template <class T>
+Expected<int16_t> Collection<T>::Count() const {
+    if (items_.size() > 32767) return makeError(errc::Overflow, "Overflow");
+    return static_cast<int16_t>(items_.size());
+}
+
+template <class T>
+Expected<T> Collection<T>::Item(int16_t index) const {
+    if (index < 1 || static_cast<size_t>(index) > items_.size())
+        return makeError(errc::SubscriptOutOfRange, "Subscript out of range");
+    return items_[static_cast<size_t>(index) - 1];
+}
+
+}  // namespace vantrel
