@@ -1,0 +1,31 @@
+// The member report: one type of an opened library as an HTML page listing its
+// properties, methods, events and constants in Basic syntax.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "typelib/Error.h"
+#include "typelib/TypeLibrary.h"
+
+namespace vantrel {
+
+// The caption of a member's kind ("Method", "Property Get/Let", "Event", "Constant", ...)
+// or "" for a combination of invoke kinds that has no name.
+std::string InvokeInfo(int32_t InvKinds);
+
+// The name of a sample value's kind, as Basic's TypeName names it ("Long", "String",
+// "Empty", ...); an array's kind name ends in "()".
+std::string SampleTypeName(const SampleValue& value);
+
+// The display name of a type reference: a built-in type by its kind, a defined type by
+// its name, "<Unregistered External Type>" when it can't be reached.
+Expected<std::string> GetVarTypeName(const TypeRef& type);
+
+// The whole report page of the type named strTypeName. strDLLName is shown in the
+// heading, strCurrentDLL in the title. All outside text is HTML-escaped.
+Expected<std::string> GetProperties(const TypeLibrary& library, const std::string& strDLLName,
+                                    const std::string& strTypeName,
+                                    const std::string& strCurrentDLL);
+
+}  // namespace vantrel
