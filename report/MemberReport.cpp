@@ -1,0 +1,247 @@
+// The member report page: one pass over a type's members sorts each into its section
+// as one numbered line; the sections are then joined into the page.
+#include "report/MemberReport.h"
+
+#include <array>
+#include <charconv>
+#include <limits>
+#include <string_view>
+
+#include "report/HtmlEscape.h"
+#include "report/InvokeInfo.h"
+
+namespace vantrel {
+
+namespace {
+
+// FindType's search filter, GetMembers' flag and GetMember's invoke kinds as the report
+// passes them; their meaning belongs to the type-library model.
+constexpr int32_t AllTypesFilter = 239;
+constexpr int32_t MemberViewFlag = 0;
+constexpr int32_t AnyInvokeKind = 0;
+
+enum class Section { None, Properties, Methods, Events, Constants };
+constexpr size_t SectionCount = 4;
+
+char asciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    return true;
+}
+
+Section sectionFor(std::string_view memberCaption) {
+    struct Route {
+        std::string_view caption;
+        Section section;
+    };
+    // "Property Let/Set" is a property like the others.
+    static constexpr std::array<Route, 10> routes{{
+        {caption::Constant, Section::Constants},
+        {caption::Event, Section::Events},
+        {caption::PropertyGet, Section::Properties},
+        {caption::PropertyLet, Section::Properties},
+        {caption::PropertyGetLet, Section::Properties},
+        {caption::PropertySet, Section::Properties},
+        {caption::PropertyGetSet, Section::Properties},
+        {caption::PropertyLetSet, Section::Properties},
+        {caption::PropertyGetLetSet, Section::Properties},
+        {caption::Method, Section::Methods},
+    }};
+    for (const Route& route : routes)
+        if (equalsIgnoringCase(memberCaption, route.caption)) return route.section;
+    return Section::None;
+}
+
+// Counters are 32-bit signed; going past the top is an error, not a wrap.
+Expected<void> raise(int32_t& counter) {
+    if (counter == std::numeric_limits<int32_t>::max())
+        return makeError(errc::Overflow, "Overflow");
+    ++counter;
+    return {};
+}
+
+void appendNumber(std::string& out, int32_t number) {
+    std::array<char, 12> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+    out.append(digits.data(), result.ptr);
+}
+
+void appendTypeName(std::string& out, std::string_view typeName) {
+    out += "<font color=blue>";
+    AppendHtmlEscaped(out, typeName);
+    out += "</font>";
+}
+
+// "Name As <font color=blue>Type</font>", joined by ", ".
+Expected<void> appendParameters(std::string& out, const MemberEntry& entry) {
+    const int16_t count = VANTREL_TRY(entry.Parameters.Count());
+    const auto& parameters = entry.Parameters.items();
+    // i stays within 1..count, a valid 1-based 16-bit index into the list.
+    for (int32_t i = 1; i <= count;) {
+        const ParameterEntry& parameter = parameters[static_cast<size_t>(i) - 1];
+        AppendHtmlEscaped(out, parameter.Name);
+        out += " As ";
+        appendTypeName(out, VANTREL_TRY(GetVarTypeName(parameter.Type)));
+        if (i < count) out += ", ";
+        VANTREL_CHECK(raise(i));
+    }
+    return {};
+}
+
+// The parts shared by every line but the constant's: " (" PARAMS ")".
+Expected<void> appendNameAndParameters(std::string& out, const MemberItem& member,
+                                       const MemberEntry& entry) {
+    AppendHtmlEscaped(out, member.Name);
+    out += " (";
+    VANTREL_CHECK(appendParameters(out, entry));
+    out += ")";
+    return {};
+}
+
+class SectionWriter {
+public:
+    SectionWriter(const TypeLibrary& library, SearchData type) : library_(library), type_(type) {}
+
+    Expected<void> add(const MemberItem& member) {
+        const std::string_view memberCaption = caption::Of(member.InvokeKinds);
+        const Section section = sectionFor(memberCaption);
+        if (section == Section::None) return {};
+        const size_t slot = static_cast<size_t>(section) - 1;
+        VANTREL_CHECK(raise(counters_[slot]));
+        std::string& out = texts_[slot];
+        switch (section) {
+            case Section::Properties:
+                return appendProperty(out, counters_[slot], memberCaption, member);
+            case Section::Methods: return appendMethod(out, counters_[slot], member);
+            case Section::Events: return appendEvent(out, counters_[slot], member);
+            case Section::Constants: appendConstant(out, counters_[slot], member); return {};
+            case Section::None: break;
+        }
+        return {};
+    }
+
+    const std::string& text(Section section) const {
+        return texts_[static_cast<size_t>(section) - 1];
+    }
+
+private:
+    Expected<MemberEntry> entryOf(const MemberItem& member) const {
+        return library_.GetMember(type_, AnyInvokeKind, member.MemberId, std::string());
+    }
+
+    Expected<void> appendProperty(std::string& out, int32_t number, std::string_view memberCaption,
+                                  const MemberItem& member) const {
+        const MemberEntry entry = VANTREL_TRY(entryOf(member));
+        appendNumber(out, number);
+        out += ") <font color=blue>";
+        out += memberCaption;
+        out += " </font>";
+        VANTREL_CHECK(appendNameAndParameters(out, member, entry));
+        // A property shows its type even when it is named "Empty".
+        out += " As ";
+        appendTypeName(out, VANTREL_TRY(GetVarTypeName(entry.ReturnType)));
+        out += "<br>";
+        return {};
+    }
+
+    Expected<void> appendMethod(std::string& out, int32_t number, const MemberItem& member) const {
+        const MemberEntry entry = VANTREL_TRY(entryOf(member));
+        // The return type decides between sub and function, so it is named first.
+        const std::string returnType = VANTREL_TRY(GetVarTypeName(entry.ReturnType));
+        const bool isSub = equalsIgnoringCase(returnType, "Empty");
+        appendNumber(out, number);
+        out += isSub ? ") <font color=blue> Sub </font>" : ") <font color=blue> Function </font>";
+        VANTREL_CHECK(appendNameAndParameters(out, member, entry));
+        if (!isSub) {
+            out += " As ";
+            appendTypeName(out, returnType);
+        }
+        out += "<br>";
+        return {};
+    }
+
+    Expected<void> appendEvent(std::string& out, int32_t number, const MemberItem& member) const {
+        const MemberEntry entry = VANTREL_TRY(entryOf(member));
+        appendNumber(out, number);
+        out += ") <font color=blue>Event </font>";
+        VANTREL_CHECK(appendNameAndParameters(out, member, entry));
+        out += "<br>";
+        return {};
+    }
+
+    static void appendConstant(std::string& out, int32_t number, const MemberItem& member) {
+        appendNumber(out, number);
+        out += ") ";
+        AppendHtmlEscaped(out, member.Name);
+        out += "<BR>";
+    }
+
+    const TypeLibrary& library_;
+    SearchData type_;
+    std::array<int32_t, SectionCount> counters_{};
+    std::array<std::string, SectionCount> texts_;
+};
+
+// The page's fixed pieces, in order, around the outside texts and the section texts.
+constexpr std::string_view PageStart = "<html>\r\n<head><title>";
+constexpr std::string_view TitleEnd = " members</title></head>";
+constexpr std::string_view HeadingStart = "<h3>Properties, Methods, Events and Constants of ";
+constexpr std::string_view HeadingTypeStart = "  (";
+constexpr std::string_view HeadingEnd = ")</h3><p>\r\n\r\n";
+constexpr std::string_view PropertiesStart = "<b><u>Properties:</u></b><p>\r\n<code>";
+constexpr std::string_view MethodsStart = "</code><p><b><u>Methods:</u></b><p><code>";
+constexpr std::string_view EventsStart = "</code><p><b><u>Events:</u></b><p><code>";
+constexpr std::string_view ConstantsStart = "</code><p><b><u>Constants:</u></b><p>";
+constexpr std::string_view PageEnd = "<p></html>";
+
+std::string assemblePage(const SectionWriter& sections, const std::string& strDLLName,
+                         const std::string& strTypeName, const std::string& strCurrentDLL) {
+    const std::string& properties = sections.text(Section::Properties);
+    const std::string& methods = sections.text(Section::Methods);
+    const std::string& events = sections.text(Section::Events);
+    const std::string& constants = sections.text(Section::Constants);
+
+    std::string page;
+    page.reserve(PageStart.size() + HtmlEscapedSize(strCurrentDLL) + TitleEnd.size() +
+                 HeadingStart.size() + HtmlEscapedSize(strDLLName) + HeadingTypeStart.size() +
+                 HtmlEscapedSize(strTypeName) + HeadingEnd.size() + PropertiesStart.size() +
+                 properties.size() + MethodsStart.size() + methods.size() + EventsStart.size() +
+                 events.size() + ConstantsStart.size() + constants.size() + PageEnd.size());
+    page += PageStart;
+    AppendHtmlEscaped(page, strCurrentDLL);
+    page += TitleEnd;
+    page += HeadingStart;
+    AppendHtmlEscaped(page, strDLLName);
+    page += HeadingTypeStart;
+    AppendHtmlEscaped(page, strTypeName);
+    page += HeadingEnd;
+    page += PropertiesStart;
+    page += properties;
+    page += MethodsStart;
+    page += methods;
+    page += EventsStart;
+    page += events;
+    page += ConstantsStart;
+    page += constants;
+    page += PageEnd;
+    return page;
+}
+
+}  // namespace
+
+Expected<std::string> GetProperties(const TypeLibrary& library, const std::string& strDLLName,
+                                    const std::string& strTypeName,
+                                    const std::string& strCurrentDLL) {
+    const SearchData type = VANTREL_TRY(library.FindType(strTypeName, AllTypesFilter));
+    const Collection<MemberItem> members = VANTREL_TRY(library.GetMembers(type, MemberViewFlag));
+    SectionWriter sections(library, type);
+    for (const MemberItem& member : members.items()) VANTREL_CHECK(sections.add(member));
+    return assemblePage(sections, strDLLName, strTypeName, strCurrentDLL);
+}
+
+}  // namespace vantrel
