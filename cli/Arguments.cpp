@@ -1,0 +1,103 @@
+#include "cli/Arguments.h"
+
+#include <array>
+
+namespace vantrel::cli {
+
+namespace {
+
+struct OptionSpec {
+    std::string_view flag;
+    std::string_view command;
+    bool takesValue;  // a value follows: "--out DIR" or "--out=DIR"
+    bool takesFile;   // then FILE [TYPE...]
+};
+
+// Each mode of the tool is one row here and one row in the command table.
+constexpr std::array<OptionSpec, 4> Options{{
+    {"--out", "out", true, true},
+    {"--help", "help", false, false},
+    {"-h", "help", false, false},
+    {"--version", "version", false, false},
+}};
+
+const OptionSpec* findOption(std::string_view flag) {
+    for (const OptionSpec& option : Options)
+        if (option.flag == flag) return &option;
+    return nullptr;
+}
+
+Error usageError(std::string text) {
+    return makeError(2, std::move(text));
+}
+
+bool looksLikeOption(std::string_view argument) {
+    return argument.size() > 1 && argument.front() == '-';
+}
+
+}  // namespace
+
+Expected<Invocation> ParseArguments(const std::vector<std::string_view>& arguments) {
+    Invocation invocation;
+    size_t next = 0;
+    bool takesFile = true;
+
+    if (next < arguments.size() && arguments[next] == "--") {
+        ++next;  // what follows is FILE [TYPE...], even when it begins with "-"
+    } else if (next < arguments.size() && looksLikeOption(arguments[next])) {
+        std::string_view flag = arguments[next++];
+        std::string_view inlineValue;
+        bool hasInlineValue = false;
+        if (const size_t equals = flag.find('='); equals != std::string_view::npos) {
+            inlineValue = flag.substr(equals + 1);
+            flag = flag.substr(0, equals);
+            hasInlineValue = true;
+        }
+        const OptionSpec* option = findOption(flag);
+        if (option == nullptr) return usageError("unknown option " + std::string(flag));
+        if (hasInlineValue && !option->takesValue)
+            return usageError(std::string(flag) + " takes no value");
+        if (option->takesValue) {
+            if (hasInlineValue) {
+                invocation.optionValue = inlineValue;
+            } else {
+                if (next >= arguments.size())
+                    return usageError(std::string(flag) + " needs a folder");
+                invocation.optionValue = arguments[next++];
+            }
+            if (invocation.optionValue.empty())
+                return usageError(std::string(flag) + " needs a folder");
+        }
+        invocation.command = option->command;
+        takesFile = option->takesFile;
+    }
+
+    if (!takesFile) {
+        if (next < arguments.size())
+            return usageError("unexpected argument " + std::string(arguments[next]));
+        return invocation;
+    }
+    if (next >= arguments.size()) return usageError("no component file given");
+    invocation.file = arguments[next++];
+    for (; next < arguments.size(); ++next) invocation.types.emplace_back(arguments[next]);
+    if (invocation.command.empty()) invocation.command = invocation.types.empty() ? "list" : "pages";
+    return invocation;
+}
+
+std::string UsageText() {
+    return "Usage:\n"
+           "  vantrel-report FILE                  list the names of the library's types, one per line\n"
+           "  vantrel-report FILE TYPE...          write each type's member report page to standard output\n"
+           "  vantrel-report --out DIR FILE [TYPE...]\n"
+           "                                       write the pages as files into DIR, named\n"
+           "                                       FILE_TYPE.html; every type when none is named\n"
+           "  vantrel-report --help                show this text\n"
+           "  vantrel-report --version             show the version\n"
+           "\n"
+           "FILE is a type library (.tlb, .olb) or a component that carries one (.dll, .ocx, .exe).\n"
+           "Pages are UTF-8 HTML, exactly as the Vantrel window writes them, with FILE as an\n"
+           "absolute path in title and heading; several pages follow each other without a separator.\n"
+           "Exit status: 0 on success, 1 on an error, 2 on a wrong command line.\n";
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,75 @@
+#include "cli/Commands.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+namespace vantrel::cli {
+
+namespace {
+
+struct Command {
+    std::string_view name;
+    Expected<void> (*run)(const Invocation&);
+};
+
+constexpr std::array<Command, 5> Commands{{
+    {"list", RunList},
+    {"pages", RunPages},
+    {"out", RunOut},
+    {"help", RunHelp},
+    {"version", RunVersion},
+}};
+
+constexpr int32_t AllTypesFilter = 239;
+
+std::string absolutePath(const std::string& file) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    if (error) return file;
+    return absolute.lexically_normal().string();
+}
+
+}  // namespace
+
+Expected<void> RunCommand(const Invocation& invocation) {
+    for (const Command& command : Commands)
+        if (command.name == invocation.command) return command.run(invocation);
+    return makeError(errc::InvalidArgument, "no such command: " + invocation.command);
+}
+
+Expected<Component> OpenComponent(const std::string& file) {
+    std::string path = absolutePath(file);
+    TypeLibraryLoader loader;
+    TypeLibrary library = VANTREL_TRY(loader.OpenFromFile(path));
+    return Component{std::move(path), std::move(library)};
+}
+
+Expected<void> CheckTypesExist(const Component& component, const std::vector<std::string>& types) {
+    for (const std::string& type : types)
+        if (!component.library.FindType(type, AllTypesFilter))
+            return makeError(errc::ElementNotFound,
+                             "no type named \"" + type + "\" in " + component.path);
+    return {};
+}
+
+std::vector<std::string> TypeNames(const TypeLibrary& library) {
+    std::vector<std::string> names;
+    const Collection<TypeEntry> types = library.Types();
+    names.reserve(types.items().size());
+    for (const TypeEntry& type : types.items()) names.push_back(type.Name());
+    return names;
+}
+
+Expected<void> WriteToStandardOutput(std::string_view bytes) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
+        std::fflush(stdout) != 0)
+        return makeError(errc::PathFileAccess,
+                         std::string("can't write to standard output: ") + std::strerror(errno));
+    return {};
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,37 @@
+// The commands of vantrel-report, and what they share: opening the component.
+#pragma once
+
+#include <string>
+
+#include "cli/Arguments.h"
+#include "typelib/Error.h"
+#include "typelib/TypeLibrary.h"
+
+namespace vantrel::cli {
+
+// Runs the command that the invocation names.
+Expected<void> RunCommand(const Invocation& invocation);
+
+// The component, opened under its absolute path (as the window's file dialog gives it).
+struct Component {
+    std::string path;
+    TypeLibrary library;
+};
+Expected<Component> OpenComponent(const std::string& file);
+
+// Fails naming the first of the types that the library does not hold.
+Expected<void> CheckTypesExist(const Component& component, const std::vector<std::string>& types);
+
+// The names of all types, in library order.
+std::vector<std::string> TypeNames(const TypeLibrary& library);
+
+// Writes bytes to standard output; an error when the stream fails (closed pipe, full disk).
+Expected<void> WriteToStandardOutput(std::string_view bytes);
+
+Expected<void> RunList(const Invocation& invocation);
+Expected<void> RunPages(const Invocation& invocation);
+Expected<void> RunOut(const Invocation& invocation);
+Expected<void> RunHelp(const Invocation& invocation);
+Expected<void> RunVersion(const Invocation& invocation);
+
+}  // namespace vantrel::cli
