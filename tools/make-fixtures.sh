@@ -66,6 +66,7 @@ link_resources() {
     local output=$1 arch=$2 rc=$3
     "$arch"-w64-mingw32-windres --preprocessor=cat -i "$rc" -o "$work/resources.o"
     "$arch"-w64-mingw32-ld --dll -e 0 --no-insert-timestamp -o "$output" "$work/resources.o"
+    chmod 644 "$output"
 }
 
 # patch_names FILE OLD=NEW...: replaces each OLD byte string, which must occur exactly
