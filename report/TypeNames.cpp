@@ -1,19 +1,15 @@
 // Display names of type references: built-in types by the kind of their sample value,
 // defined types by their name, arrays with a prefix, unreachable types by a placeholder.
+#include "report/TypeNames.h"
+
 #include <limits>
-#include <string_view>
 
 #include "report/MemberReport.h"
 #include "typelib/Automation.h"
 
 namespace vantrel {
 
-namespace {
-
-constexpr std::string_view UnreachableTypeName = "<Unregistered External Type>";
-
-// The name Basic's TypeName gives a sample value of this kind.
-std::string_view kindName(uint16_t kind) {
+std::string_view KindName(uint16_t kind) {
     switch (kind) {
         case vt::Empty: return "Empty";
         case vt::Null: return "Null";
@@ -49,40 +45,39 @@ std::string_view kindName(uint16_t kind) {
     }
 }
 
-// The component hands VarType over as 32 bits; the name is worked out on 16.
-Expected<uint16_t> narrowVarType(int32_t varType) {
+Expected<uint16_t> NarrowVarType(int32_t varType) {
     if (varType < std::numeric_limits<int16_t>::min() ||
         varType > std::numeric_limits<int16_t>::max())
         return makeError(errc::Overflow, "Overflow");
     return static_cast<uint16_t>(static_cast<int16_t>(varType));
 }
 
-std::string_view arrayPrefix(uint16_t varType) {
+std::string_view ArrayPrefix(uint16_t varType) {
     if (varType & vt::Array) return "Array of ";
     if (varType & vt::Vector) return "Fixed size array of ";
     return {};
 }
 
-}  // namespace
+uint16_t ElementCode(uint16_t varType) {
+    return varType & static_cast<uint16_t>(~(vt::Array | vt::Vector));
+}
 
 std::string SampleTypeName(const SampleValue& value) {
-    std::string name(kindName(value.kind));
+    std::string name(KindName(value.kind));
     if (value.isArray) name += "()";
     return name;
 }
 
 Expected<std::string> GetVarTypeName(const TypeRef& type) {
-    const uint16_t varType = VANTREL_TRY(narrowVarType(type.VarType()));
-    // The array bits go; the by-ref and top bits stay part of the element code.
-    const uint16_t elementCode = varType & static_cast<uint16_t>(~(vt::Array | vt::Vector));
-    const std::string_view prefix = arrayPrefix(varType);
+    const uint16_t varType = VANTREL_TRY(NarrowVarType(type.VarType()));
+    const std::string_view prefix = ArrayPrefix(varType);
 
-    if (elementCode != 0) {
+    if (ElementCode(varType) != 0) {
         const SampleValue sample = type.TypedValue();
         // An array's element is named without the "()" of the array sample's kind name.
         if (prefix.empty()) return SampleTypeName(sample);
         std::string name(prefix);
-        name += kindName(sample.kind);
+        name += KindName(sample.kind);
         return name;
     }
 

@@ -1,0 +1,29 @@
+// The pieces of a type reference's display name (GetVarTypeName in MemberReport.h puts
+// them together).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "typelib/Error.h"
+
+namespace vantrel {
+
+// The name of the type that a reference can't reach; it always stands alone.
+inline constexpr std::string_view UnreachableTypeName = "<Unregistered External Type>";
+
+// The name Basic's TypeName gives a sample value of this kind (an Automation code
+// without flag bits); "Unknown" for a code it has no name for.
+std::string_view KindName(uint16_t kind);
+
+// VarType comes as 32 bits and is worked on as 16: error 6 "Overflow" outside
+// -32768..32767; otherwise the 16 bits.
+Expected<uint16_t> NarrowVarType(int32_t varType);
+
+// "Array of " (0x2000), else "Fixed size array of " (0x1000), else nothing.
+std::string_view ArrayPrefix(uint16_t varType);
+
+// The element code: the array bits cleared, the by-ref and top bits kept.
+uint16_t ElementCode(uint16_t varType);
+
+}  // namespace vantrel
