@@ -1,0 +1,16 @@
+#include "app/Platform.h"
+
+#include <QCoreApplication>
+
+namespace vantrel {
+
+Platform MakeDesktopPlatform() {
+    Platform platform;
+    platform.filePicker = std::make_unique<QtFilePicker>();
+    platform.messageBox = std::make_unique<QtMessageBox>();
+    platform.shell = std::make_unique<Module1>();
+    platform.programFolder = [] { return QCoreApplication::applicationDirPath().toStdString(); };
+    return platform;
+}
+
+}  // namespace vantrel

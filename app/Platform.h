@@ -1,0 +1,26 @@
+// The platform pieces that the window works through. Each is a small interface with only
+// the operations the window uses, so that tests can put a scripted one in its place.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/CommonDialog.h"
+#include "app/MessageBox.h"
+#include "app/Module1.h"
+
+namespace vantrel {
+
+struct Platform {
+    std::unique_ptr<FilePicker> filePicker;
+    std::unique_ptr<MessageBox> messageBox;
+    std::unique_ptr<Module1> shell;
+    // The folder that holds the program file, read afresh on every use.
+    std::function<std::string()> programFolder;
+};
+
+// The desktop's own dialog, message box, shell and the running executable's folder.
+Platform MakeDesktopPlatform();
+
+}  // namespace vantrel
