@@ -69,24 +69,117 @@ link_resources() {
     chmod 644 "$output"
 }
 
-# patch_names FILE OLD=NEW...: replaces each OLD byte string, which must occur exactly
-# once in FILE, by NEW of the same length (written as a Python bytes literal body, so
-# "\xe9" is one byte). widl takes only ASCII identifiers; this is how the fixtures get
-# Windows-1252 and markup characters into names. The name table's hash values are left
-# as computed for the old names: readers look names up by offset, not by hash.
-patch_names() {
+# patch FILE STEP ARGS...: edits a compiled type library where widl cannot express what
+# a fixture needs. The steps (a small reader and writer of the MSFT layout):
+#   names OLD=NEW...   replace each OLD byte string, which must occur exactly once, by
+#                      NEW of the same length (Python bytes-literal syntax, "\xe9" is one
+#                      byte): widl takes only ASCII identifiers. The name table's hash
+#                      values stay those of the old names; readers address names by offset.
+#   module-constants MODULE FUNCTION
+#                      widl drops constants declared in a module, so the IDL declares them
+#                      as the parameters of FUNCTION (the module's last function) with
+#                      their values as defaults; this replaces FUNCTION by one constant per
+#                      parameter (same name, type and value). The module's rewritten member
+#                      block is appended to the file, where widl puts member blocks anyway.
+#   no-default-interfaces COCLASS
+#                      widl marks an interface of every coclass as default; this clears the
+#                      default flag of all of COCLASS's interfaces.
+patch() {
     python3 - "$@" <<'PY'
-import ast, sys
-path, pairs = sys.argv[1], sys.argv[2:]
+import ast, struct, sys
+
+path, step, args = sys.argv[1], sys.argv[2], sys.argv[3:]
 data = bytearray(open(path, "rb").read())
-for pair in pairs:
-    old, new = (ast.literal_eval('b"' + part + '"') for part in pair.split("=", 1))
-    if len(old) != len(new):
-        sys.exit(f"patch_names: {old!r} and {new!r} differ in length")
-    if data.count(old) != 1:
-        sys.exit(f"patch_names: {old!r} occurs {data.count(old)} times in {path}")
-    at = data.find(old)
-    data[at:at + len(old)] = new
+
+def i32(at): return struct.unpack_from("<i", data, at)[0]
+def u32(at): return struct.unpack_from("<I", data, at)[0]
+
+def segment(index):  # (offset, length) from the segment directory
+    count = i32(0x20)
+    directory = (0x58 if u32(0x14) & 0x100 else 0x54) + 4 * count
+    return struct.unpack_from("<ii", data, directory + 16 * index)
+
+def name_at(offset):
+    entry = segment(7)[0] + offset
+    return bytes(data[entry + 12:entry + 12 + data[entry + 8]])
+
+def typeinfo_named(name):  # offset of the 100-byte typeinfo entry, and its hreftype
+    table = segment(0)[0]
+    for index in range(i32(0x20)):
+        entry = table + 100 * index
+        if name_at(i32(entry + 0x34)) == name.encode():
+            return entry, 100 * index
+    sys.exit(f"patch: no type {name} in {path}")
+
+def replace_names(pairs):
+    for pair in pairs:
+        old, new = (ast.literal_eval('b"' + part + '"') for part in pair.split("=", 1))
+        if len(old) != len(new):
+            sys.exit(f"patch: {old!r} and {new!r} differ in length")
+        if data.count(old) != 1:
+            sys.exit(f"patch: {old!r} occurs {data.count(old)} times in {path}")
+        at = data.find(old)
+        data[at:at + len(old)] = new
+
+def module_constants(module, function):
+    entry, hreftype = typeinfo_named(module)
+    funcs, variables = u32(entry + 0x18) & 0xFFFF, u32(entry + 0x18) >> 16
+    block = i32(entry + 4)
+    records_length = i32(block)
+    arrays = block + 4 + records_length
+    members = funcs + variables
+    memids = struct.unpack_from(f"<{members}i", data, arrays)
+    names = struct.unpack_from(f"<{members}i", data, arrays + 4 * members)
+    offsets = struct.unpack_from(f"<{members}i", data, arrays + 8 * members)
+    last = funcs - 1
+    if variables or name_at(names[last]) != function.encode():
+        sys.exit(f"patch: {function} is not the last member of {module}")
+    record = block + 4 + offsets[last]
+    size = u32(record) & 0xFFFF
+    flags = u32(record + 16)
+    params = struct.unpack_from("<h", data, record + 20)[0]
+    if not flags & 0x1000:
+        sys.exit(f"patch: {function} has no default values")
+    param_records = record + size - 12 * params
+    defaults = struct.unpack_from(f"<{params}i", data, param_records - 4 * params)
+    kept = bytes(data[block + 4:record])
+    new_records, new_names, new_offsets = bytearray(kept), list(names[:last]), list(offsets[:last])
+    new_memids = list(memids[:last])
+    for k in range(params):
+        param_type, param_name, _ = struct.unpack_from("<iiI", data, param_records + 12 * k)
+        new_offsets.append(len(new_records))
+        # Variable record: size and member index, type, VARFLAGS, VAR_CONST, the
+        # VARDESC size widl writes for constants, the value slot.
+        new_records += struct.pack("<IiIhhi", 20 | (last + k) << 16, param_type, 0, 2, 0x34,
+                                   defaults[k])
+        new_names.append(param_name)
+        new_memids.append(memids[last] + k)
+        # The name now belongs to a member of the module.
+        struct.pack_into("<i", data, segment(7)[0] + param_name, hreftype)
+    count = last + params
+    new_block = struct.pack("<i", len(new_records)) + bytes(new_records) + struct.pack(
+        f"<{3 * count}i", *new_memids, *new_names, *new_offsets)
+    data.extend(b"\0" * (-len(data) % 4))
+    struct.pack_into("<i", data, entry + 4, len(data))
+    struct.pack_into("<I", data, entry + 0x18, last | params << 16)
+    data.extend(new_block)
+
+def no_default_interfaces(coclass):
+    entry, _ = typeinfo_named(coclass)
+    references = segment(3)[0]
+    at = i32(entry + 0x54)
+    for _ in range(struct.unpack_from("<h", data, entry + 0x4C)[0]):
+        struct.pack_into("<i", data, references + at + 4, i32(references + at + 4) & ~1)
+        at = i32(references + at + 12)
+        if at < 0:
+            break
+
+steps = {"names": lambda: replace_names(args),
+         "module-constants": lambda: module_constants(*args),
+         "no-default-interfaces": lambda: no_default_interfaces(*args)}
+if step not in steps:
+    sys.exit(f"patch: unknown step {step}")
+steps[step]()
 open(path, "wb").write(bytes(data))
 PY
 }
@@ -102,11 +195,15 @@ for name in Fixture Second Importer Control; do
     cp "$work/$name.32.tlb" "$out/$name.tlb"
     cp "$work/$name.64.tlb" "$out/${name}64.tlb"
 done
+for file in "$out/Fixture.tlb" "$out/Fixture64.tlb"; do
+    patch "$file" module-constants FxModule FxConstants
+    patch "$file" no-default-interfaces FxNoDefault
+done
 cp "$work/Names.32.tlb" "$out/Names.tlb"
-patch_names "$out/Names.tlb" 'ICafx=ICaf\xe9' 'Grqqe=Gr\xf6\xdfe' 'Wqhrung=W\xe4hrung' \
+patch "$out/Names.tlb" names 'ICafx=ICaf\xe9' 'Grqqe=Gr\xf6\xdfe' 'Wqhrung=W\xe4hrung' \
     'Badqchar=Bad\x81char' 'Cafx-Hilfe=Caf\xe9-Hilfe'
 cp "$work/Escaping.32.tlb" "$out/Escaping.tlb"
-patch_names "$out/Escaping.tlb" 'Scriptxx=<script>' 'aNb=a&b' 'Pbqx=<b>x' 'Ampqq=&amp;' \
+patch "$out/Escaping.tlb" names 'Scriptxx=<script>' 'aNb=a&b' 'Pbqx=<b>x' 'Ampqq=&amp;' \
     'Ltgtq=x<>&y'
 
 # Importer beside Second (both above) and alone, without the library it imports.
