@@ -1,0 +1,96 @@
+#include "typelib/AutomationSignature.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "typelib/TypeDescLookup.h"
+
+namespace vantrel {
+
+namespace {
+
+TypeRef declaredResult(const ViewFunction& function) {
+    if (!function.returnType) return TypeRef::Void();
+    const LibraryInfo& info = function.library->info;
+    if (isHResult(info, *function.returnType) && function.funcKind() != FuncKind::Dispatch)
+        return TypeRef::Void();
+    return TypeRef(function.library, *function.returnType);
+}
+
+Error noSuchAccessor(const ViewMember& member, int32_t invokeKinds) {
+    return makeError(errc::ElementNotFound, "Member '" + member.item.Name +
+                                                "' has no accessor of invoke kind " +
+                                                std::to_string(invokeKinds));
+}
+
+struct AccessorChoice {
+    Accessor slot;
+    int32_t invokeKind;
+};
+constexpr std::array<AccessorChoice, AccessorCount> AccessorOrder{{
+    {Accessor::Get, invoke::PropertyGet},
+    {Accessor::Let, invoke::PropertyPut},
+    {Accessor::Set, invoke::PropertyPutRef},
+}};
+
+std::optional<Accessor> chooseAccessor(const ViewMember& member, int32_t invokeKinds) {
+    for (const AccessorChoice& choice : AccessorOrder) {
+        const bool wanted = invokeKinds == 0 || (invokeKinds & choice.invokeKind) != 0;
+        if (wanted && member.accessor(choice.slot) != NoIndex) return choice.slot;
+    }
+    return std::nullopt;
+}
+
+Expected<MemberEntry> propertySignature(const MemberView& view, const ViewMember& member,
+                                        int32_t invokeKinds) {
+    const std::optional<Accessor> slot = chooseAccessor(member, invokeKinds);
+    if (!slot) return noSuchAccessor(member, invokeKinds);
+    return functionSignature(view.functions[member.accessor(*slot)],
+                             /*assignedValueIsResult=*/*slot != Accessor::Get);
+}
+
+}  // namespace
+
+MemberEntry functionSignature(const ViewFunction& function, bool assignedValueIsResult) {
+    const FuncDesc& func = *function.func;
+    const LibraryInfo& info = function.library->info;
+    const size_t count = std::min(function.paramCount, func.params.size());
+    std::vector<ParameterEntry> parameters;
+    parameters.reserve(count);
+    std::optional<TypeRef> result;
+    for (size_t i = 0; i < count; ++i) {
+        const ParamDesc& param = func.params[i];
+        if (param.flags & paramflag::RetVal) {
+            if (!result) result = TypeRef(function.library, pointee(info, param.type));
+            continue;
+        }
+        if (param.flags & paramflag::Lcid) continue;
+        parameters.push_back({param.name, TypeRef(function.library, param.type), param.flags});
+    }
+    MemberEntry entry;
+    if (assignedValueIsResult && !parameters.empty()) {
+        entry.ReturnType = std::move(parameters.back().Type);
+        parameters.pop_back();
+    } else {
+        entry.ReturnType = result ? std::move(*result) : declaredResult(function);
+    }
+    entry.Parameters = Collection<ParameterEntry>(std::move(parameters));
+    return entry;
+}
+
+Expected<MemberEntry> memberSignature(const MemberView& view, const ViewMember& member,
+                                      int32_t invokeKinds) {
+    if (member.variable != NoIndex || member.function != NoIndex) {
+        if (invokeKinds != 0 && (invokeKinds & member.item.InvokeKinds) == 0)
+            return noSuchAccessor(member, invokeKinds);
+        if (member.function != NoIndex) return functionSignature(view.functions[member.function]);
+        const ViewVariable& variable = view.variables[member.variable];
+        MemberEntry entry;
+        entry.ReturnType = TypeRef(variable.library, variable.var->type);
+        return entry;
+    }
+    return propertySignature(view, member, invokeKinds);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,29 @@
+// The dispatch view of a dual interface or a dispinterface: the functions a client calls
+// through IDispatch. For a dual it is its base chain flattened from the root, each
+// interface's own functions converted to the dispatch form.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "typelib/Error.h"
+#include "typelib/TypeLibrary.h"
+#include "typelib/ViewFunction.h"
+
+namespace vantrel {
+
+// The dispatch form of a vtable function: a trailing retval parameter is removed and
+// its pointee becomes the result; otherwise an HRESULT result becomes nothing. The
+// remaining parameters, flags and member id stay as they are.
+ViewFunction dispatchFunction(std::shared_ptr<const LoadedLibrary> library,
+                              const FuncDesc& func);
+
+// A dual: every function of its chain in dispatch form. A pure dispinterface: the
+// inherited ones (IUnknown's and IDispatch's, where reachable) in dispatch form, then
+// its own as stored, which are dispatch functions already.
+Expected<std::vector<ViewFunction>> dispatchViewFunctions(const TypeEntry& type);
+
+// An interface: its bases' functions, recursively, then its own, all as stored.
+Expected<std::vector<ViewFunction>> vtableFunctions(const TypeEntry& type);
+
+}  // namespace vantrel

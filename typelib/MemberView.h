@@ -1,0 +1,55 @@
+// The member view of a type: its members as a user of the type sees them, in order, with
+// the accessors of one property joined into one member. Built once per type and kept.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "typelib/Error.h"
+#include "typelib/TypeLibrary.h"
+#include "typelib/ViewFunction.h"
+
+namespace vantrel {
+
+struct ViewVariable {
+    std::shared_ptr<const LoadedLibrary> library;  // holds `var` and its type descriptions
+    const VarDesc* var = nullptr;
+};
+
+// The accessor slots of a property member.
+enum class Accessor : uint8_t { Get = 0, Let = 1, Set = 2 };
+inline constexpr size_t AccessorCount = 3;
+
+inline constexpr int32_t NoIndex = -1;
+
+struct ViewMember {
+    // MemberId is the member's position in the full view.
+    MemberItem item;
+    // A method or an event: its function, an index into MemberView::functions.
+    int32_t function = NoIndex;
+    // A property made of functions: its accessors by Accessor slot.
+    std::array<int32_t, AccessorCount> accessors{NoIndex, NoIndex, NoIndex};
+    // A variable, field or constant: an index into MemberView::variables.
+    int32_t variable = NoIndex;
+    // Kept by the user view: not every part of it is hidden or restricted.
+    bool userVisible = true;
+
+    int32_t accessor(Accessor slot) const { return accessors[static_cast<size_t>(slot)]; }
+};
+
+struct MemberView {
+    std::vector<ViewFunction> functions;
+    std::vector<ViewVariable> variables;
+    std::vector<ViewMember> members;  // the full view, every member
+};
+
+// Interface: its bases' functions then its own. Dual and dispinterface: the dispatch
+// view (a dispinterface's properties after its functions). Coclass: its default
+// interface's view, then the functions of its default source interface as events.
+// Enumeration: constants. Module: functions, then variables (constants as constants).
+// Record and union: fields as properties. Alias: nothing.
+Expected<MemberView> buildMemberView(const TypeEntry& type);
+
+}  // namespace vantrel

@@ -1,0 +1,101 @@
+// The opened library's types and, per type, its cached member view.
+#include "typelib/TypeLibrary.h"
+
+#include <string_view>
+
+#include "typelib/AutomationSignature.h"
+#include "typelib/MemberView.h"
+
+namespace vantrel {
+
+namespace {
+
+const TypeInfo& noType() {
+    static const TypeInfo empty;
+    return empty;
+}
+
+char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Names are UTF-8; folding ASCII letters only leaves every other character as it is.
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+const TypeInfo& TypeEntry::info() const {
+    if (!library_ || index_ < 0 || static_cast<size_t>(index_) >= library_->info.types.size())
+        return noType();
+    return library_->info.types[static_cast<size_t>(index_)];
+}
+
+const std::string& TypeEntry::Name() const { return info().name; }
+
+// Views are built on first use and kept: a report asks for the members once and then for
+// each member, so every later question is a look-up. One thread only.
+struct TypeLibrary::ViewCache {
+    std::vector<std::unique_ptr<const MemberView>> views;
+
+    Expected<const MemberView*> viewOf(const std::shared_ptr<const LoadedLibrary>& library,
+                                       SearchData type) {
+        if (type < 0 || static_cast<size_t>(type) >= views.size())
+            return makeError(errc::ElementNotFound, "There is no type number " +
+                                                        std::to_string(type) +
+                                                        " in the type library " + library->path);
+        std::unique_ptr<const MemberView>& slot = views[static_cast<size_t>(type)];
+        if (!slot) {
+            MemberView built = VANTREL_TRY(buildMemberView(TypeEntry(library, type)));
+            slot = std::make_unique<const MemberView>(std::move(built));
+        }
+        return slot.get();
+    }
+};
+
+TypeLibrary::TypeLibrary(std::shared_ptr<const LoadedLibrary> library)
+    : library_(std::move(library)), views_(std::make_shared<ViewCache>()) {
+    views_->views.resize(library_->info.types.size());
+}
+
+Collection<TypeEntry> TypeLibrary::Types() const {
+    std::vector<TypeEntry> types;
+    const size_t count = library_->info.types.size();
+    types.reserve(count);
+    for (size_t i = 0; i < count; ++i) types.emplace_back(library_, static_cast<int32_t>(i));
+    return Collection<TypeEntry>(std::move(types));
+}
+
+Expected<SearchData> TypeLibrary::FindType(const std::string& name, int32_t /*filter*/) const {
+    const std::vector<TypeInfo>& types = library_->info.types;
+    for (size_t i = 0; i < types.size(); ++i)
+        if (equalsIgnoringCase(types[i].name, name)) return static_cast<SearchData>(i);
+    return makeError(errc::ElementNotFound, "Type '" + name + "' is not in the type library");
+}
+
+Expected<Collection<MemberItem>> TypeLibrary::GetMembers(SearchData type, int32_t flag) const {
+    if (flag != memberview::UserView && flag != memberview::AllMembers)
+        return makeError(errc::InvalidArgument,
+                         "GetMembers takes the flag 0 or 1, not " + std::to_string(flag));
+    const MemberView* view = VANTREL_TRY(views_->viewOf(library_, type));
+    std::vector<MemberItem> items;
+    items.reserve(view->members.size());
+    for (const ViewMember& member : view->members)
+        if (flag == memberview::AllMembers || member.userVisible) items.push_back(member.item);
+    return Collection<MemberItem>(std::move(items));
+}
+
+Expected<MemberEntry> TypeLibrary::GetMember(SearchData type, int32_t invokeKinds,
+                                             int32_t memberId,
+                                             const std::string& /*name*/) const {
+    const MemberView* view = VANTREL_TRY(views_->viewOf(library_, type));
+    if (memberId < 0 || static_cast<size_t>(memberId) >= view->members.size())
+        return makeError(errc::ElementNotFound,
+                         "Type '" + library_->info.types[static_cast<size_t>(type)].name +
+                             "' has no member with the id " + std::to_string(memberId));
+    return memberSignature(*view, view->members[static_cast<size_t>(memberId)], invokeKinds);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,87 @@
+// Type references: the Automation code of a type description, a sample value of it, and
+// the defined type it names.
+#include "typelib/ResolveType.h"
+#include "typelib/TypeDescLookup.h"
+#include "typelib/TypeLibrary.h"
+
+namespace vantrel {
+
+namespace {
+
+// Type descriptions nest only a few levels in real libraries; a deeper chain is damaged
+// data and is cut off rather than followed.
+constexpr int MaxNesting = 64;
+
+// The Automation code of one type description. A pointer adds VT_BYREF to a built-in
+// element once; further pointer levels add nothing (a BSTR** is still a by-ref string).
+// A pointer to a defined type stays 0, so that the type is named by ReferencedType; an
+// array keeps its array bit whatever its element.
+int32_t varTypeOf(const LibraryInfo& info, TypeDescId id, int depth) {
+    const TypeDesc* desc = typeDescAt(info, id);
+    if (!desc || depth > MaxNesting) return vt::Empty;
+    switch (desc->vt) {
+        case vt::UserDefined: return 0;
+        case vt::Ptr: {
+            const TypeDesc* element = typeDescAt(info, desc->element);
+            if (element && element->vt == vt::Void) return vt::Ptr;
+            const int32_t pointee = varTypeOf(info, desc->element, depth + 1);
+            return (pointee & vt::TypeMask) != 0 ? pointee | vt::ByRef : pointee;
+        }
+        case vt::SafeArray: return varTypeOf(info, desc->element, depth + 1) | vt::Array;
+        case vt::CArray: return varTypeOf(info, desc->element, depth + 1) | vt::Vector;
+        default: return desc->vt;
+    }
+}
+
+// Follows pointers and arrays down to the named type.
+const TypeDesc* definedTypeOf(const LibraryInfo& info, TypeDescId id) {
+    for (int depth = 0; depth <= MaxNesting; ++depth) {
+        const TypeDesc* desc = typeDescAt(info, id);
+        if (!desc) return nullptr;
+        if (desc->vt == vt::UserDefined) return desc;
+        if (desc->vt != vt::Ptr && desc->vt != vt::SafeArray && desc->vt != vt::CArray)
+            return nullptr;
+        id = desc->element;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TypeRef TypeRef::Void() { return TypeRef(); }
+
+const TypeDesc* TypeRef::desc() const {
+    if (isVoid_ || !library_) return nullptr;
+    return typeDescAt(library_->info, type_);
+}
+
+int32_t TypeRef::VarType() const {
+    if (isVoid_ || !library_) return vt::Void;
+    return varTypeOf(library_->info, type_, 0);
+}
+
+SampleValue TypeRef::TypedValue() const {
+    if (isVoid_ || !library_) return {};
+    const int32_t code = VarType();
+    SampleValue sample;
+    sample.kind = static_cast<uint16_t>(code & vt::TypeMask);
+    // A declared void holds no value either.
+    if (sample.kind == vt::Void) sample.kind = vt::Empty;
+    sample.isArray = (code & (vt::Array | vt::Vector)) != 0;
+    return sample;
+}
+
+Expected<TypeEntry> TypeRef::ReferencedType() const {
+    if (isVoid_ || !library_)
+        return makeError(errc::ElementNotFound, "A function that returns nothing names no type");
+    if (!typeDescAt(library_->info, type_))
+        return damagedLibrary(*library_, "a type description " + std::to_string(type_) +
+                                             " does not exist");
+    const TypeDesc* defined = definedTypeOf(library_->info, type_);
+    if (!defined)
+        return makeError(errc::ElementNotFound,
+                         "The type reference names a built-in type, not a defined one");
+    return resolveTypeHandle(library_, defined->type);
+}
+
+}  // namespace vantrel
