@@ -204,7 +204,7 @@ patch "$out/Names.tlb" names 'ICafx=ICaf\xe9' 'Grqqe=Gr\xf6\xdfe' 'Wqhrung=W\xe4
     'Badqchar=Bad\x81char' 'Cafx-Hilfe=Caf\xe9-Hilfe'
 cp "$work/Escaping.32.tlb" "$out/Escaping.tlb"
 patch "$out/Escaping.tlb" names 'Scriptxx=<script>' 'aNb=a&b' 'Pbqx=<b>x' 'Ampqq=&amp;' \
-    'Ltgtq=x<>&y'
+    'Ltgtq=x<>&y' 'Scripttagmemberxxx=<script>x</script>'
 
 # Importer beside Second (both above) and alone, without the library it imports.
 mkdir -p "$out/imports-missing"
