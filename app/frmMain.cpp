@@ -1,7 +1,5 @@
 #include "app/frmMain.h"
 
-#include <algorithm>
-
 #include <QIcon>
 #include <QLineEdit>
 #include <QListWidget>
@@ -9,6 +7,7 @@
 #include <QSignalBlocker>
 
 #include "app/CachedReport.h"
+#include "app/TypeListOrder.h"
 #include "report/MemberReport.h"
 #include "report/ReportFileName.h"
 
@@ -55,10 +54,6 @@ QIcon WindowIcon() {
     for (int size : {16, 20, 24})
         icon.addFile(QStringLiteral(":/vantrel/icons/vantrel-%1.png").arg(size), QSize(size, size));
     return icon;
-}
-
-bool LessIgnoringCase(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseInsensitive) < 0;
 }
 
 }  // namespace
@@ -157,13 +152,9 @@ Expected<std::vector<std::string>> frmMain::GetTypeNames() const {
     return names;
 }
 
-// The list keeps its entries in alphabetical order, ignoring case; like names keep the
-// order in which they come.
+// The list keeps its entries in alphabetical order, ignoring case.
 void frmMain::FillListBox(const std::vector<std::string>& names, QListWidget& list) {
-    QStringList entries;
-    entries.reserve(static_cast<qsizetype>(names.size()));
-    for (const std::string& name : names) entries << QString::fromStdString(name);
-    std::stable_sort(entries.begin(), entries.end(), LessIgnoringCase);
+    const QStringList entries = SortedIgnoringCase(names);
     const QSignalBlocker quiet(list);
     list.clear();
     list.addItems(entries);
