@@ -1,5 +1,7 @@
 #include "app/FileSystemObject.h"
 
+#include <langinfo.h>
+
 #include <fstream>
 #include <system_error>
 
@@ -29,8 +31,9 @@ Error PermissionError(const fs::path& path) {
 // The page's bytes in the system's code page. On a UTF-8 system that is the text itself.
 QByteArray SystemCodePage(std::string_view utf8) {
     static const bool systemIsUtf8 = [] {
-        QStringEncoder encoder(QStringConverter::System);
-        return QByteArray(encoder.name()).compare("UTF-8", Qt::CaseInsensitive) == 0;
+        const QByteArray codeset(nl_langinfo(CODESET));
+        return codeset.compare("UTF-8", Qt::CaseInsensitive) == 0 ||
+               codeset.compare("UTF8", Qt::CaseInsensitive) == 0;
     }();
     if (systemIsUtf8) return QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size()));
     QStringEncoder encoder(QStringConverter::System);
