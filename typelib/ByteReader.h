@@ -1,0 +1,67 @@
+// A bounds-checked view of a byte range: every read names its offset and fails with an
+// Error instead of reading past the end. All decoding of file data goes through it.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "typelib/Error.h"
+
+namespace vantrel {
+
+class ByteReader {
+public:
+    ByteReader() = default;
+    ByteReader(std::span<const uint8_t> bytes, std::string_view region)
+        : bytes_(bytes), region_(region) {}
+
+    size_t size() const { return bytes_.size(); }
+    bool empty() const { return bytes_.empty(); }
+    std::string_view region() const { return region_; }
+    std::span<const uint8_t> bytes() const { return bytes_; }
+
+    // True when [offset, offset + length) lies inside; negative offsets never do.
+    bool contains(int64_t offset, int64_t length) const {
+        return offset >= 0 && length >= 0 && static_cast<uint64_t>(offset) <= bytes_.size() &&
+               static_cast<uint64_t>(length) <= bytes_.size() - static_cast<uint64_t>(offset);
+    }
+
+    Expected<uint8_t> u8(int64_t offset) const;
+    Expected<uint16_t> u16(int64_t offset) const;
+    Expected<uint32_t> u32(int64_t offset) const;
+    Expected<int16_t> i16(int64_t offset) const;
+    Expected<int32_t> i32(int64_t offset) const;
+
+    // Reads that the caller has already range-checked with contains().
+    uint16_t u16Unchecked(size_t offset) const {
+        return static_cast<uint16_t>(bytes_[offset] | (bytes_[offset + 1] << 8));
+    }
+    uint32_t u32Unchecked(size_t offset) const {
+        return static_cast<uint32_t>(bytes_[offset]) | (static_cast<uint32_t>(bytes_[offset + 1]) << 8) |
+               (static_cast<uint32_t>(bytes_[offset + 2]) << 16) |
+               (static_cast<uint32_t>(bytes_[offset + 3]) << 24);
+    }
+    int32_t i32Unchecked(size_t offset) const { return static_cast<int32_t>(u32Unchecked(offset)); }
+
+    Expected<std::span<const uint8_t>> span(int64_t offset, int64_t length) const;
+    Expected<ByteReader> sub(int64_t offset, int64_t length, std::string_view region) const;
+
+    // "the name table: 12 bytes at offset 0x40 lie past its end (0x3C bytes)"
+    Error outOfRange(int64_t offset, int64_t length) const;
+
+private:
+    std::span<const uint8_t> bytes_;
+    std::string_view region_ = "the data";  // a static description, e.g. "the name table"
+};
+
+// "0x1A2B"
+std::string hex(uint64_t value);
+
+// The error of damaged type-library data.
+inline Error damaged(std::string description) {
+    return makeError(errc::InvalidDataRead, std::move(description));
+}
+
+}  // namespace vantrel

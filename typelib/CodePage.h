@@ -1,0 +1,21 @@
+// Text in type libraries is 8-bit, in the ANSI code page of the library's locale.
+// These functions pick that code page from an LCID and decode the bytes to UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+namespace vantrel {
+
+// The ANSI code page of a locale; neutral and Unicode-only locales give 1252.
+uint32_t codePageForLcid(uint32_t lcid);
+
+// Decodes 8-bit text to UTF-8. Windows-1250, 1251, 1252, 1253, 1254 and 1257 are decoded
+// exactly. For every other code page (the multi-byte East Asian ones included) bytes
+// below 0x80 are taken as ASCII and each other byte becomes U+FFFD, so one undecodable
+// byte never swallows the characters around it. Bytes a code page leaves undefined also
+// become U+FFFD.
+std::string decodeText(std::span<const uint8_t> bytes, uint32_t codePage);
+
+}  // namespace vantrel

@@ -1,0 +1,174 @@
+#include "typelib/MsftMembers.h"
+
+#include <string>
+
+namespace vantrel {
+namespace {
+
+constexpr int64_t kFuncRecordFixedSize = 24;
+constexpr int64_t kVarRecordFixedSize = 20;
+constexpr int64_t kParamRecordSize = 12;
+constexpr uint32_t kHasDefaults = 1u << 12;
+constexpr uint32_t kEntryIsOrdinal = 1u << 13;
+
+// The three arrays after the records, and the records themselves.
+struct MemberBlock {
+    ByteReader records;
+    ByteReader arrays;
+    size_t count = 0;
+
+    int32_t memberId(size_t k) const { return arrays.i32Unchecked(4 * k); }
+    int32_t nameOffset(size_t k) const { return arrays.i32Unchecked(4 * (count + k)); }
+    int32_t recordOffset(size_t k) const { return arrays.i32Unchecked(4 * (2 * count + k)); }
+};
+
+Expected<MemberBlock> locateBlock(const ByteReader& blob, const MsftTypeInfoEntry& entry) {
+    MemberBlock block;
+    block.count = size_t{entry.funcCount} + entry.varCount;
+    const int32_t start = entry.memberBlock;
+    const int32_t recordBytes = VANTREL_TRY(blob.i32(start));
+    const auto arrayBytes = static_cast<int64_t>(block.count) * 12;
+    if (recordBytes < 0 || !blob.contains(int64_t{start} + 4, int64_t{recordBytes} + arrayBytes)) {
+        return damaged("its member block points past the end of the file");
+    }
+    // Each function needs at least its fixed part, each variable too.
+    if (int64_t{entry.funcCount} * kFuncRecordFixedSize + int64_t{entry.varCount} * kVarRecordFixedSize > recordBytes) {
+        return damaged("it claims more members than its member block holds");
+    }
+    block.records = VANTREL_TRY(blob.sub(int64_t{start} + 4, recordBytes, "the member block"));
+    block.arrays = VANTREL_TRY(blob.sub(int64_t{start} + 4 + recordBytes, arrayBytes, "the member arrays"));
+    return block;
+}
+
+// A record's bytes: its size is in its first word.
+Expected<ByteReader> recordAt(const MemberBlock& block, size_t k, int64_t fixedSize, const char* what) {
+    const int32_t offset = block.recordOffset(k);
+    const uint16_t size = VANTREL_TRY(block.records.u16(offset));
+    if (size < fixedSize || !block.records.contains(offset, size)) {
+        return damaged(std::string(what) + " " + std::to_string(k) + " runs past the end of its member block");
+    }
+    return block.records.sub(offset, size, what);
+}
+
+class FunctionReader {
+public:
+    FunctionReader(MsftMemberTables& tables, TypeKind kind) : tables_(tables), kind_(kind) {}
+
+    Expected<FuncDesc> read(const ByteReader& record) {
+        FuncDesc f;
+        const uint32_t fkccic = record.u32Unchecked(16);
+        f.returnType = VANTREL_TRY(tables_.typeDescs.typeOf(record.i32Unchecked(4)));
+        f.flags = static_cast<uint16_t>(record.u32Unchecked(8) & 0xFFFF);
+        f.vtableOffset = static_cast<int16_t>(record.u16Unchecked(12) & ~1u);
+        const auto funcKind = fkccic & 0x7;
+        if (funcKind > static_cast<uint32_t>(FuncKind::Dispatch)) return damaged("a function has the unknown kind " + std::to_string(funcKind));
+        f.funcKind = static_cast<FuncKind>(funcKind);
+        f.invokeKind = static_cast<int32_t>((fkccic >> 3) & 0xF);
+        f.callConv = static_cast<uint8_t>((fkccic >> 8) & 0xF);
+        const auto paramCount = static_cast<int16_t>(record.u16Unchecked(20));
+        f.optionalParams = static_cast<int16_t>(record.u16Unchecked(22));
+        if (paramCount < 0) return damaged("a function has a negative parameter count");
+
+        const bool hasDefaults = (fkccic & kHasDefaults) != 0;
+        const int64_t paramBytes = int64_t{paramCount} * kParamRecordSize;
+        const int64_t defaultBytes = hasDefaults ? int64_t{paramCount} * 4 : 0;
+        const int64_t optionalBytes = static_cast<int64_t>(record.size()) - kFuncRecordFixedSize - paramBytes - defaultBytes;
+        if (optionalBytes < 0) return damaged("a function's " + std::to_string(paramCount) + " parameters do not fit its record");
+        const int64_t optionalCount = optionalBytes / 4;
+        VANTREL_CHECK(readOptional(record, optionalCount, fkccic, f));
+
+        const auto paramsAt = static_cast<size_t>(static_cast<int64_t>(record.size()) - paramBytes);
+        const auto defaultsAt = static_cast<size_t>(kFuncRecordFixedSize + optionalCount * 4);
+        f.params.reserve(static_cast<size_t>(paramCount));
+        for (size_t p = 0; p < static_cast<size_t>(paramCount); ++p) {
+            const size_t at = paramsAt + p * kParamRecordSize;
+            ParamDesc param;
+            param.type = VANTREL_TRY(tables_.typeDescs.typeOf(record.i32Unchecked(at)));
+            param.name = VANTREL_TRY(tables_.names.name(record.i32Unchecked(at + 4)));
+            param.flags = static_cast<uint16_t>(record.u32Unchecked(at + 8) & 0xFFFF);
+            if (hasDefaults && (param.flags & paramflag::HasDefault)) {
+                const int32_t slot = record.i32Unchecked(defaultsAt + 4 * p);
+                if (slot != -1) param.defaultValue = VANTREL_TRY(tables_.values.value(slot));
+            }
+            f.params.push_back(std::move(param));
+        }
+        return f;
+    }
+
+private:
+    // Help context, help string, entry point, two reserved words, ...: as many as fit.
+    Expected<void> readOptional(const ByteReader& record, int64_t count, uint32_t fkccic, FuncDesc& f) {
+        const auto field = [&](size_t i) { return record.i32Unchecked(static_cast<size_t>(kFuncRecordFixedSize) + 4 * i); };
+        if (count > 0) f.helpContext = field(0);
+        if (count > 1) f.docString = VANTREL_TRY(tables_.strings.text(field(1)));
+        if (count > 2 && kind_ == TypeKind::Module && field(2) != -1) {
+            if (fkccic & kEntryIsOrdinal) {
+                f.entryOrdinal = static_cast<uint16_t>(field(2) & 0xFFFF);
+            } else {
+                f.entryName = VANTREL_TRY(tables_.strings.text(field(2)));
+            }
+        }
+        return {};
+    }
+
+    MsftMemberTables& tables_;
+    TypeKind kind_;
+};
+
+Expected<VarDesc> readVariable(MsftMemberTables& tables, const ByteReader& record) {
+    VarDesc v;
+    v.type = VANTREL_TRY(tables.typeDescs.typeOf(record.i32Unchecked(4)));
+    v.flags = static_cast<uint16_t>(record.u32Unchecked(8) & 0xFFFF);
+    const uint16_t varKind = record.u16Unchecked(12);
+    if (varKind > static_cast<uint16_t>(VarKind::Dispatch)) return damaged("a variable has the unknown kind " + std::to_string(varKind));
+    v.varKind = static_cast<VarKind>(varKind);
+    const int32_t valueWord = record.i32Unchecked(16);
+    if (v.varKind == VarKind::Const) {
+        v.constantValue = VANTREL_TRY(tables.values.value(valueWord));
+    } else if (v.varKind == VarKind::PerInstance) {
+        v.instanceOffset = valueWord;
+    }
+    const size_t optionalCount = (record.size() - static_cast<size_t>(kVarRecordFixedSize)) / 4;
+    if (optionalCount > 0) v.helpContext = record.i32Unchecked(20);
+    if (optionalCount > 1) v.docString = VANTREL_TRY(tables.strings.text(record.i32Unchecked(24)));
+    return v;
+}
+
+// Prefixes a member's error with which member it is.
+Error inMember(const char* what, size_t index, const Error& error) {
+    return damaged(std::string(what) + " " + std::to_string(index) + ": " + error.description);
+}
+
+}  // namespace
+
+Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry& entry, TypeInfo& type) {
+    if (entry.funcCount == 0 && entry.varCount == 0) return {};
+    const MemberBlock block = VANTREL_TRY(locateBlock(tables.blob, entry));
+    FunctionReader functions(tables, type.kind);
+    type.funcs.reserve(entry.funcCount);
+    for (size_t k = 0; k < entry.funcCount; ++k) {
+        const ByteReader record = VANTREL_TRY(recordAt(block, k, kFuncRecordFixedSize, "function"));
+        Expected<FuncDesc> f = functions.read(record);
+        if (!f) return inMember("function", k, f.error());
+        Expected<std::string> name = tables.names.name(block.nameOffset(k));
+        if (!name) return inMember("function", k, name.error());
+        f->name = std::move(*name);
+        f->memberId = block.memberId(k);
+        type.funcs.push_back(std::move(*f));
+    }
+    type.vars.reserve(entry.varCount);
+    for (size_t j = 0; j < entry.varCount; ++j) {
+        const size_t k = entry.funcCount + j;
+        const ByteReader record = VANTREL_TRY(recordAt(block, k, kVarRecordFixedSize, "variable"));
+        Expected<VarDesc> v = readVariable(tables, record);
+        if (!v) return inMember("variable", j, v.error());
+        Expected<std::string> name = tables.names.name(block.nameOffset(k));
+        if (!name) return inMember("variable", j, name.error());
+        v->name = std::move(*name);
+        v->memberId = block.memberId(k);
+        type.vars.push_back(std::move(*v));
+    }
+    return {};
+}
+
+}  // namespace vantrel
