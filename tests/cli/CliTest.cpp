@@ -1,0 +1,195 @@
+// vantrel-report as a user runs it: listing, pages on standard output, page files,
+// help and version, and the exit status and message of every kind of failure.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ToolProcess.h"
+#include "report/MemberReport.h"
+#include "report/ReportFileName.h"
+#include "typelib/TypeLibrary.h"
+
+namespace vantrel {
+namespace {
+
+using testing::RunTool;
+using testing::ToolResult;
+
+const std::string FixturesDir = VANTREL_FIXTURES_DIR;
+const std::string FixturePath = FixturesDir + "/Fixture.tlb";
+
+TypeLibrary openFixture(const std::string& path) {
+    TypeLibraryLoader loader;
+    auto library = loader.OpenFromFile(path);
+    if (!library) throw std::runtime_error(library.error().description);
+    return std::move(*library);
+}
+
+std::string expectedPage(const std::string& path, const std::string& type) {
+    const auto page = GetProperties(openFixture(path), path, type, path);
+    if (!page) throw std::runtime_error(page.error().description);
+    return *page;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A fresh, empty folder for --out, removed afterwards.
+class OutFolder {
+public:
+    OutFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-out-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+        path_ = pattern;
+    }
+    ~OutFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::filesystem::path& path() const { return path_; }
+    std::vector<std::string> fileNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+TEST(Cli, ListsTypeNamesInLibraryOrder) {
+    std::string expected;
+    const Collection<TypeEntry> types = openFixture(FixturePath).Types();
+    for (const TypeEntry& type : types.items()) expected += type.Name() + "\n";
+    const ToolResult result = RunTool({FixturePath});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, expected);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST(Cli, WritesThePagesOfTheNamedTypesToStandardOutput) {
+    const ToolResult one = RunTool({FixturePath, "IFxDual"});
+    EXPECT_EQ(one.exitStatus, 0) << one.err;
+    EXPECT_EQ(one.out, expectedPage(FixturePath, "IFxDual"));
+
+    const ToolResult two = RunTool({FixturePath, "FxColor", "DFxEvents"});
+    EXPECT_EQ(two.exitStatus, 0) << two.err;
+    EXPECT_EQ(two.out, expectedPage(FixturePath, "FxColor") + expectedPage(FixturePath, "DFxEvents"));
+}
+
+TEST(Cli, MakesARelativeFilePathAbsoluteForTitleAndHeading) {
+    const ToolResult result = RunTool({"./Fixture.tlb", "FxColor"}, FixturesDir);
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, expectedPage(FixturePath, "FxColor"));
+}
+
+TEST(Cli, EscapesNamesInPagesOnStandardOutput) {
+    const std::string path = FixturesDir + "/Escaping.tlb";
+    const ToolResult result = RunTool({path, "<script>"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_NE(result.out.find("(&lt;script&gt;)</h3>"), std::string::npos) << result.out;
+    EXPECT_EQ(result.out.find("<script>"), std::string::npos) << result.out;
+}
+
+TEST(Cli, OutWritesTheNamedTypesAsFilesNamedAfterComponentAndType) {
+    const OutFolder out;
+    const ToolResult result = RunTool({"--out", out.path().string(), FixturePath, "IFxDual", "FxColor"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(out.fileNames(), (std::vector<std::string>{"Fixture.tlb_FxColor.html",
+                                                         "Fixture.tlb_IFxDual.html"}));
+    EXPECT_EQ(readFile(out.path() / "Fixture.tlb_IFxDual.html"), expectedPage(FixturePath, "IFxDual"));
+    EXPECT_EQ(readFile(out.path() / "Fixture.tlb_FxColor.html"), expectedPage(FixturePath, "FxColor"));
+}
+
+TEST(Cli, OutWithoutTypesWritesEveryTypeAndNothingElse) {
+    const OutFolder out;
+    const ToolResult result = RunTool({"--out=" + out.path().string(), FixturePath});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    std::vector<std::string> expected;
+    const Collection<TypeEntry> types = openFixture(FixturePath).Types();
+    for (const TypeEntry& type : types.items()) {
+        expected.push_back(ReportFileName(FixturePath, type.Name()));
+        EXPECT_EQ(readFile(out.path() / expected.back()), expectedPage(FixturePath, type.Name()));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(out.fileNames(), expected);  // no temporary files left behind
+}
+
+TEST(Cli, OutReplacesCharactersAFileNameCannotHold) {
+    const OutFolder out;
+    const std::string path = FixturesDir + "/Escaping.tlb";
+    const ToolResult result = RunTool({"--out", out.path().string(), path, "<script>"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(out.fileNames(), std::vector<std::string>{ReportFileName(path, "<script>")});
+}
+
+TEST(Cli, OutCreatesAMissingFolderAndReplacesAnOldPage) {
+    const OutFolder out;
+    const std::filesystem::path folder = out.path() / "new" / "pages";
+    ASSERT_EQ(RunTool({"--out", folder.string(), FixturePath, "FxColor"}).exitStatus, 0);
+    std::ofstream(folder / "Fixture.tlb_FxColor.html") << "old";
+    ASSERT_EQ(RunTool({"--out", folder.string(), FixturePath, "FxColor"}).exitStatus, 0);
+    EXPECT_EQ(readFile(folder / "Fixture.tlb_FxColor.html"), expectedPage(FixturePath, "FxColor"));
+}
+
+TEST(Cli, HelpAndVersion) {
+    const ToolResult help = RunTool({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_NE(help.out.find("vantrel-report --out DIR FILE [TYPE...]"), std::string::npos) << help.out;
+    const ToolResult version = RunTool({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out, "vantrel-report " VANTREL_VERSION "\n");
+}
+
+// Every failure: a message on standard error beginning "vantrel-report: ", nothing on
+// standard output, and status 1 for errors, 2 for a wrong command line.
+TEST(Cli, FailuresGiveAMessageAndAnExitStatus) {
+    const OutFolder out;
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string inMessage;
+    };
+    const std::vector<Case> cases = {
+        {{FixturesDir + "/Missing.tlb"}, 1, "Missing.tlb"},
+        {{FixturesDir + "/Missing.tlb", "IFxDual"}, 1, "Missing.tlb"},
+        {{FixturesDir + "/NotALibrary.txt"}, 1, "NotALibrary.txt"},
+        {{FixturesDir + "/Empty.tlb"}, 1, "Empty.tlb"},
+        {{FixturePath, "NoSuchType"}, 1, "NoSuchType"},
+        {{FixturePath, "IFxDual", "NoSuchType"}, 1, "NoSuchType"},
+        {{"--out", out.path().string(), FixturePath, "NoSuchType"}, 1, "NoSuchType"},
+        {{"--out", "/proc/vantrel-cannot-be-here", FixturePath, "FxColor"}, 1, "/proc/vantrel-cannot-be-here"},
+        {{}, 2, "no component file"},
+        {{"--out", out.path().string()}, 2, "no component file"},
+        {{"--out"}, 2, "--out"},
+        {{"--out="}, 2, "--out"},
+        {{"--bogus", FixturePath}, 2, "--bogus"},
+        {{"--help", "extra"}, 2, "extra"},
+        {{"--version=1"}, 2, "--version"},
+    };
+    for (const Case& c : cases) {
+        std::string shown;
+        for (const std::string& argument : c.arguments) shown += argument + " ";
+        const ToolResult result = RunTool(c.arguments);
+        EXPECT_EQ(result.exitStatus, c.status) << shown << "\n" << result.err;
+        EXPECT_EQ(result.out, "") << shown;
+        EXPECT_TRUE(result.err.starts_with("vantrel-report: ")) << shown << "\n" << result.err;
+        EXPECT_NE(result.err.find(c.inMessage), std::string::npos) << shown << "\n" << result.err;
+    }
+    EXPECT_TRUE(out.fileNames().empty());
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,96 @@
+// The report page's rules on fixture types: the exact empty page, title and heading,
+// line formats, numbering, and failures that give no page.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "PageChecks.h"
+#include "report/MemberReport.h"
+#include "typelib/TypeLibrary.h"
+
+namespace vantrel {
+namespace {
+
+TypeLibrary openFixture(const std::string& name) {
+    TypeLibraryLoader loader;
+    auto library = loader.OpenFromFile(std::string(VANTREL_FIXTURES_DIR) + "/" + name);
+    if (!library) throw std::runtime_error(library.error().description);
+    return std::move(*library);
+}
+
+std::string pageOf(const TypeLibrary& library, const std::string& type) {
+    const auto page = GetProperties(library, "C:\\F\\Fixture.tlb", type, "C:\\F\\Fixture.tlb");
+    if (!page) throw std::runtime_error(page.error().description);
+    return *page;
+}
+
+TEST(MemberReport, TypeWithoutMembersGivesTheBarePage) {
+    const TypeLibrary library = openFixture("Fixture.tlb");
+    EXPECT_EQ(pageOf(library, "FxHandle"),
+              "<html>\r\n<head><title>C:\\F\\Fixture.tlb members</title></head>"
+              "<h3>Properties, Methods, Events and Constants of C:\\F\\Fixture.tlb  (FxHandle)</h3><p>"
+              "\r\n\r\n<b><u>Properties:</u></b><p>\r\n<code></code><p>"
+              "<b><u>Methods:</u></b><p><code></code><p>"
+              "<b><u>Events:</u></b><p><code></code><p>"
+              "<b><u>Constants:</u></b><p><p></html>");
+}
+
+TEST(MemberReport, TitleShowsTheCurrentComponentAndHeadingTheGivenOneBothEscaped) {
+    const TypeLibrary library = openFixture("Fixture.tlb");
+    const auto page = GetProperties(library, "/a&b/<dll>", "fxcolor", "/current>dll&");
+    ASSERT_TRUE(page) << page.error().description;
+    EXPECT_TRUE(page->starts_with(
+        "<html>\r\n<head><title>/current&gt;dll&amp; members</title></head>"
+        "<h3>Properties, Methods, Events and Constants of /a&amp;b/&lt;dll&gt;  (fxcolor)</h3><p>\r\n\r\n"))
+        << *page;
+}
+
+TEST(MemberReport, LineFormatsOfEveryKind) {
+    const TypeLibrary library = openFixture("Fixture.tlb");
+    struct Case {
+        std::string type;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {"DFxDispatch", ") <font color=blue> Sub </font>Clear ()<br>"},
+        {"DFxDispatch",
+         ") <font color=blue> Function </font>Add (name As <font color=blue>String</font>, "
+         "before As <font color=blue>Variant</font>) As <font color=blue>Long</font><br>"},
+        {"DFxDispatch", ") <font color=blue>Property Get/Let </font>Scale () As "
+                        "<font color=blue>Double</font><br>"},
+        {"IFxDual", ") <font color=blue> Sub </font>ThreeParams (a As <font color=blue>Integer</font>, "
+                    "b As <font color=blue>String</font>, c As <font color=blue>Boolean</font>)<br>"},
+        {"IFxDual", ") <font color=blue> Sub </font>OneParam (value As <font color=blue>Long</font>)<br>"},
+        {"FxObject", ") <font color=blue>Event </font>Changed (what As <font color=blue>Long</font>)<br>"},
+        {"FxObject", ") <font color=blue>Event </font>Nothing ()<br>"},
+        {"FxColor", ") fxNegative<BR>"},
+    };
+    for (const Case& c : cases) {
+        const std::string page = pageOf(library, c.type);
+        EXPECT_NE(page.find(c.line), std::string::npos) << c.type << ": " << c.line << "\n" << page;
+    }
+}
+
+TEST(MemberReport, EveryCaptionedMemberHasItsNumberedLine) {
+    for (const std::string fixture : {"Fixture.tlb", "Fixture64.tlb", "Control.tlb", "Second.tlb",
+                                      "Importer.tlb", "imports-missing/Importer.tlb", "Names.tlb",
+                                      "Escaping.tlb"}) {
+        const TypeLibrary library = openFixture(fixture);
+        const Collection<TypeEntry> types = library.Types();
+        for (const TypeEntry& type : types.items()) {
+            const std::string page = pageOf(library, type.Name());
+            EXPECT_TRUE(testing::PageListsMembers(library, type.Name(), page))
+                << fixture << " " << type.Name();
+        }
+    }
+}
+
+TEST(MemberReport, UnknownTypeGivesTheLookUpErrorAndNoPage) {
+    const TypeLibrary library = openFixture("Fixture.tlb");
+    const auto page = GetProperties(library, "x", "NoSuchType", "x");
+    ASSERT_FALSE(page);
+    EXPECT_EQ(page.error(), library.FindType("NoSuchType", 239).error());
+}
+
+}  // namespace
+}  // namespace vantrel
