@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 
 #include "app/CachedReport.h"
+#include "app/CaptionButton.h"
 #include "app/TypeListOrder.h"
 #include "report/MemberReport.h"
 #include "report/ReportFileName.h"
@@ -43,10 +44,7 @@ int TwipsToPixels(int twips, int dpi) {
 }
 
 QPushButton* MakeButton(const char* caption, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
+    return new CaptionButton(QString::fromUtf8(caption), parent);
 }
 
 QIcon WindowIcon() {
