@@ -100,5 +100,34 @@ TEST(RealLibraries, EveryMemberOfEveryTypeIsReadable) {
     EXPECT_GE(counts.libraries, 40u);
 }
 
+// stdole2 defines IUnknown itself: IEnumVARIANT's view starts with its restricted
+// functions, which the user view leaves out.
+TEST(RealLibraries, StandardOleInterfacesInheritWithinTheirLibrary) {
+    const fs::path file = fs::path(VANTREL_REAL_LIBS_DIR) / "stdole2.tlb";
+    if (!fs::is_regular_file(file)) GTEST_SKIP() << "no " << file;
+    TypeLibraryLoader loader;
+    Expected<TypeLibrary> library = loader.OpenFromFile(file.string());
+    ASSERT_TRUE(library) << library.error().description;
+    Expected<SearchData> type = library->FindType("ienumvariant", 239);
+    ASSERT_TRUE(type);
+    const std::vector<std::string> all{"QueryInterface", "AddRef", "Release", "Next",
+                                       "Skip", "Reset", "Clone"};
+    for (int32_t flag : {memberview::AllMembers, memberview::UserView}) {
+        Expected<Collection<MemberItem>> members = library->GetMembers(*type, flag);
+        ASSERT_TRUE(members);
+        std::vector<std::string> names;
+        for (const MemberItem& item : members->items()) names.push_back(item.Name);
+        const auto first = all.begin() + (flag == memberview::UserView ? 3 : 0);
+        EXPECT_EQ(names, std::vector<std::string>(first, all.end()));
+    }
+    // AddRef returns a plain ULONG; Next's HRESULT is nothing.
+    Expected<MemberEntry> addRef = library->GetMember(*type, 0, 1, "");
+    Expected<MemberEntry> next = library->GetMember(*type, 0, 3, "");
+    ASSERT_TRUE(addRef && next);
+    EXPECT_EQ(addRef->ReturnType.VarType(), vt::UI4);
+    EXPECT_EQ(next->ReturnType.VarType(), vt::Void);
+    EXPECT_EQ(next->Parameters.items().size(), 3u);
+}
+
 }  // namespace
 }  // namespace vantrel
