@@ -33,7 +33,9 @@ struct ViewMember {
     std::array<int32_t, AccessorCount> accessors{NoIndex, NoIndex, NoIndex};
     // A variable, field or constant: an index into MemberView::variables.
     int32_t variable = NoIndex;
-    // Kept by the user view: not every part of it is hidden or restricted.
+    // Kept by the user view: not every part of it is hidden or restricted. A property
+    // is hidden (restricted) only when all its accessors are; one usable accessor keeps
+    // the whole property, with all its accessors' bits, in the user view.
     bool userVisible = true;
 
     int32_t accessor(Accessor slot) const { return accessors[static_cast<size_t>(slot)]; }

@@ -87,6 +87,7 @@ Expected<Collection<MemberItem>> TypeLibrary::GetMembers(SearchData type, int32_
     return Collection<MemberItem>(std::move(items));
 }
 
+// The member id alone names the member; the name is accepted and not compared.
 Expected<MemberEntry> TypeLibrary::GetMember(SearchData type, int32_t invokeKinds,
                                              int32_t memberId,
                                              const std::string& /*name*/) const {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "typelib/TypeInfo.h"
 #include "typelib/TypeLibrary.h"
