@@ -26,7 +26,8 @@ Expected<MemberBlock> locateBlock(const ByteReader& blob, const MsftTypeInfoEntr
     MemberBlock block;
     block.count = size_t{entry.funcCount} + entry.varCount;
     const int32_t start = entry.memberBlock;
-    const int32_t recordBytes = VANTREL_TRY(blob.i32(start));
+    if (!blob.contains(start, 4)) return damaged("its member block points past the end of the file");
+    const int32_t recordBytes = blob.i32Unchecked(static_cast<size_t>(start));
     const auto arrayBytes = static_cast<int64_t>(block.count) * 12;
     if (recordBytes < 0 || !blob.contains(int64_t{start} + 4, int64_t{recordBytes} + arrayBytes)) {
         return damaged("its member block points past the end of the file");

@@ -1,0 +1,197 @@
+// Damaged and hostile input: every case gives an error with a description (or, where
+// only one type is hit, that type's member error), never a crash or a huge allocation.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "ReaderChecks.h"
+#include "typelib/LibraryReader.h"
+
+namespace vantrel::testing {
+namespace {
+
+constexpr int kNameSegment = 7;
+constexpr int kTypeDescSegment = 9;
+
+std::vector<uint8_t> fixtureBytes() { return bytesOf(fixturePath("Fixture.tlb")); }
+
+// The first type with members, and its typeinfo entry offset.
+size_t firstTypeWithMembers(const std::vector<uint8_t>& msft) {
+    for (int i = 0; i < static_cast<int>(getU32(msft, 0x20)); ++i) {
+        if (getU32(msft, typeInfoOffset(msft, i) + 0x18) != 0) return typeInfoOffset(msft, i);
+    }
+    throw std::runtime_error("no type with members");
+}
+
+struct OpenFailure {
+    const char* name;
+    std::function<void(std::vector<uint8_t>&)> damage;
+    const char* expectedText;
+};
+
+TEST(DamagedInput, StructuralDamageFailsTheOpenWithADescription) {
+    const OpenFailure cases[] = {
+        {"zero bytes", [](auto& b) { b.clear(); }, "neither"},
+        {"header cut short", [](auto& b) { b.resize(0x40); }, "cut short"},
+        {"type count too large", [](auto& b) { putU32(b, 0x20, 0x7FFFFFFF); }, "types"},
+        {"negative type count", [](auto& b) { putU32(b, 0x20, 0xFFFFFFF0u); }, "types"},
+        {"segment past the end",
+         [](auto& b) { putU32(b, segmentDirectoryOffset(b) + 16 * kNameSegment, static_cast<uint32_t>(b.size())); },
+         "name table"},
+        {"segment length too large",
+         [](auto& b) { putU32(b, segmentDirectoryOffset(b) + 16 * kNameSegment + 4, 0x7FFFFFF0u); },
+         "past the end of the file"},
+        {"typeinfo table too short",
+         [](auto& b) { putU32(b, segmentDirectoryOffset(b) + 4, 100); }, "typeinfo table"},
+        {"type name past the end", [](auto& b) { putU32(b, typeInfoOffset(b, 1) + 0x34, 0x00FFFFF0u); }, "type 1"},
+        {"unknown type kind", [](auto& b) { b[typeInfoOffset(b, 2)] = 0x0F; }, "type kind"},
+        {"library name past the end", [](auto& b) { putU32(b, 0x38, 0x00FFFFF0u); }, "name table"},
+        {"unknown system kind", [](auto& b) { putU32(b, 0x14, 0x4F); }, "system kind"},
+        {"SLTG signature", [](auto& b) { b[0] = 'S'; b[1] = 'L'; b[2] = 'T'; b[3] = 'G'; }, "SLTG"},
+    };
+    for (const OpenFailure& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> bytes = fixtureBytes();
+        c.damage(bytes);
+        Expected<LibraryInfo> library = readTypeLibrary(bytes, "Damaged.tlb");
+        ASSERT_FALSE(library);
+        EXPECT_NE(library.error().description.find("Damaged.tlb"), std::string::npos) << library.error().description;
+        EXPECT_NE(library.error().description.find(c.expectedText), std::string::npos) << library.error().description;
+    }
+}
+
+TEST(DamagedInput, DamagedMembersMarkOnlyTheirType) {
+    const OpenFailure cases[] = {
+        {"member block past the end", [](auto& b) { putU32(b, firstTypeWithMembers(b) + 4, 0x7FFFFFF0u); }, "member block"},
+        {"member count too large", [](auto& b) { putU32(b, firstTypeWithMembers(b) + 0x18, 0xFFFFFFFFu); }, "member"},
+        {"type-description cycle",
+         [](auto& b) {
+             // Every entry becomes a pointer to the first one, itself included.
+             const size_t table = segmentOffset(b, kTypeDescSegment);
+             const size_t length = getU32(b, segmentDirectoryOffset(b) + 16 * kTypeDescSegment + 4);
+             for (size_t at = table; at + 8 <= table + length; at += 8) {
+                 putU32(b, at, vt::Ptr);
+                 putU32(b, at + 4, 0);
+             }
+         },
+         "itself"},
+    };
+    for (const OpenFailure& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> bytes = fixtureBytes();
+        c.damage(bytes);
+        Expected<LibraryInfo> library = readTypeLibrary(bytes, "Damaged.tlb");
+        ASSERT_TRUE(library) << library.error().description;
+        int damagedTypes = 0;
+        for (const TypeInfo& type : library->types) {
+            if (!type.memberError) continue;
+            ++damagedTypes;
+            EXPECT_EQ(type.memberError->number, errc::InvalidDataRead);
+            EXPECT_NE(type.memberError->description.find(c.expectedText), std::string::npos) << type.memberError->description;
+            EXPECT_TRUE(type.funcs.empty() && type.vars.empty());
+        }
+        EXPECT_GT(damagedTypes, 0);
+        EXPECT_LT(damagedTypes, static_cast<int>(library->types.size()));
+        EXPECT_EQ(inconsistency(*library), "");
+    }
+}
+
+TEST(DamagedInput, EveryTruncationFailsCleanly) {
+    const std::vector<uint8_t> bytes = fixtureBytes();
+    for (size_t length = 0; length < bytes.size(); ++length) {
+        Expected<LibraryInfo> library = readTypeLibrary(std::span(bytes.data(), length), "Cut.tlb");
+        if (library) {
+            EXPECT_EQ(inconsistency(*library), "") << length;
+        } else {
+            EXPECT_NE(library.error().description.find("Cut.tlb"), std::string::npos) << length;
+        }
+    }
+}
+
+// A small deterministic generator, so that failures can be replayed.
+uint32_t nextRandom(uint32_t& state) {
+    state = state * 1664525u + 1013904223u;
+    return state >> 8;
+}
+
+TEST(DamagedInput, RandomGarbageAndRandomCorruptionNeverCrash) {
+    uint32_t state = 12345;
+    for (const char* prefix : {"", "MSFT", "MZ"}) {
+        for (size_t size : {1u, 3u, 64u, 0x54u, 300u, 5000u}) {
+            std::vector<uint8_t> garbage(size);
+            for (uint8_t& byte : garbage) byte = static_cast<uint8_t>(nextRandom(state));
+            for (size_t i = 0; prefix[i] && i < size; ++i) garbage[i] = static_cast<uint8_t>(prefix[i]);
+            Expected<LibraryInfo> library = readTypeLibrary(garbage, "Garbage.bin");
+            if (!library) {
+                EXPECT_FALSE(library.error().description.empty());
+            }
+        }
+    }
+    const std::vector<uint8_t> original = fixtureBytes();
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<uint8_t> bytes = original;
+        for (int flips = 0; flips < 4; ++flips) {
+            bytes[nextRandom(state) % bytes.size()] = static_cast<uint8_t>(nextRandom(state));
+        }
+        Expected<LibraryInfo> library = readTypeLibrary(bytes, "Flipped.tlb");
+        if (library) {
+            EXPECT_EQ(inconsistency(*library), "") << round;
+        } else {
+            EXPECT_FALSE(library.error().description.empty()) << round;
+        }
+    }
+}
+
+// The file offset of a PE image's resource directory, found the plain way.
+size_t resourceRootOffset(const std::vector<uint8_t>& pe) {
+    const size_t header = getU32(pe, 0x3C);
+    const size_t opt = header + 24;
+    const bool plus = (pe.at(opt) | (pe.at(opt + 1) << 8)) == 0x20B;
+    const uint32_t rva = getU32(pe, opt + (plus ? 112 : 96) + 16);
+    const size_t sections = opt + (pe.at(header + 20) | (pe.at(header + 21) << 8));
+    const size_t count = pe.at(header + 6) | (pe.at(header + 7) << 8);
+    for (size_t i = 0; i < count; ++i) {
+        const size_t s = sections + 40 * i;
+        const uint32_t va = getU32(pe, s + 12);
+        if (rva >= va && rva < va + getU32(pe, s + 16)) return rva - va + getU32(pe, s + 20);
+    }
+    throw std::runtime_error("no resource section");
+}
+
+TEST(DamagedInput, PeDamage) {
+    const std::vector<uint8_t> original = bytesOf(fixturePath("Fixture32.dll"));
+    const size_t root = resourceRootOffset(original);
+    const OpenFailure cases[] = {
+        {"resource tree loop", [&](auto& b) { putU32(b, root + 16 + 4, 0x80000000u); }, "loop"},
+        {"resource data past the end",
+         [&](auto& b) {
+             // Type -> id -> language: the first entry of each level, down to the data.
+             size_t directory = root;
+             for (int level = 0; level < 2; ++level) directory = root + (getU32(b, directory + 20) & 0x7FFFFFFFu);
+             putU32(b, root + getU32(b, directory + 20) + 4, 0x7FFFFFF0u);
+         },
+         "past its end"},
+        {"section table past the end", [](auto& b) { putU16(b, getU32(b, 0x3C) + 6, 0xFFFF); }, "damaged"},
+        {"unknown optional header", [](auto& b) { putU16(b, getU32(b, 0x3C) + 24, 0x1234); }, "magic"},
+        {"TYPELIB data that is no library",
+         [&](auto& b) {
+             const std::string text = "MSFT";
+             for (size_t at = 0; at + 4 <= b.size(); ++at) {
+                 if (std::equal(text.begin(), text.end(), b.begin() + static_cast<long>(at))) b[at] = 'X';
+             }
+         },
+         "not a type library"},
+    };
+    for (const OpenFailure& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> bytes = original;
+        c.damage(bytes);
+        Expected<LibraryInfo> library = readTypeLibrary(bytes, "Damaged.dll");
+        ASSERT_FALSE(library);
+        EXPECT_NE(library.error().description.find("Damaged.dll"), std::string::npos) << library.error().description;
+        EXPECT_NE(library.error().description.find(c.expectedText), std::string::npos) << library.error().description;
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::testing

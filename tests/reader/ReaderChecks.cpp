@@ -1,0 +1,87 @@
+#include "ReaderChecks.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace vantrel::testing {
+
+std::vector<uint8_t> bytesOf(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string fixturePath(const std::string& name) { return std::string(VANTREL_FIXTURES_DIR) + "/" + name; }
+std::string realLibraryPath(const std::string& name) { return std::string(VANTREL_REAL_LIBS_DIR) + "/" + name; }
+
+uint32_t getU32(const std::vector<uint8_t>& bytes, size_t offset) {
+    return static_cast<uint32_t>(bytes.at(offset)) | (static_cast<uint32_t>(bytes.at(offset + 1)) << 8) |
+           (static_cast<uint32_t>(bytes.at(offset + 2)) << 16) | (static_cast<uint32_t>(bytes.at(offset + 3)) << 24);
+}
+
+void putU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
+    for (size_t i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(value >> (8 * i));
+}
+
+void putU16(std::vector<uint8_t>& bytes, size_t offset, uint16_t value) {
+    bytes.at(offset) = static_cast<uint8_t>(value);
+    bytes.at(offset + 1) = static_cast<uint8_t>(value >> 8);
+}
+
+namespace {
+
+std::string handleProblem(const LibraryInfo& library, const TypeHandle& handle) {
+    switch (handle.kind) {
+        case TypeHandle::Kind::None: return "";
+        case TypeHandle::Kind::Local:
+            return handle.index >= 0 && static_cast<size_t>(handle.index) < library.types.size() ? "" : "local handle out of range";
+        case TypeHandle::Kind::Imported:
+            return handle.index >= 0 && static_cast<size_t>(handle.index) < library.importedTypes.size() ? "" : "imported handle out of range";
+    }
+    return "bad handle kind";
+}
+
+}  // namespace
+
+std::string inconsistency(const LibraryInfo& library) {
+    const auto badDesc = [&](TypeDescId id) { return id >= library.typeDescs.size(); };
+    for (const TypeDesc& desc : library.typeDescs) {
+        if ((desc.vt == vt::Ptr || desc.vt == vt::SafeArray || desc.vt == vt::CArray) && badDesc(desc.element)) return "element out of range";
+        if (std::string p = handleProblem(library, desc.type); !p.empty()) return p;
+    }
+    for (const ImportedType& imported : library.importedTypes) {
+        if (imported.library < 0 || static_cast<size_t>(imported.library) >= library.importedLibraries.size()) return "import library out of range";
+    }
+    if (std::string p = handleProblem(library, library.dispatchType); !p.empty()) return p;
+    for (const TypeInfo& type : library.types) {
+        if (std::string p = handleProblem(library, type.baseType); !p.empty()) return type.name + ": " + p;
+        for (const ImplType& impl : type.implTypes) {
+            if (std::string p = handleProblem(library, impl.type); !p.empty()) return type.name + ": " + p;
+        }
+        if (type.aliasType && badDesc(*type.aliasType)) return type.name + ": alias out of range";
+        for (const FuncDesc& func : type.funcs) {
+            if (badDesc(func.returnType)) return type.name + "." + func.name + ": return type out of range";
+            for (const ParamDesc& param : func.params) {
+                if (badDesc(param.type)) return type.name + "." + func.name + ": parameter type out of range";
+            }
+        }
+        for (const VarDesc& var : type.vars) {
+            if (badDesc(var.type)) return type.name + "." + var.name + ": type out of range";
+        }
+    }
+    return "";
+}
+
+size_t segmentDirectoryOffset(const std::vector<uint8_t>& msft) {
+    const size_t typeOffsets = (getU32(msft, 0x14) & 0x100) ? 0x58 : 0x54;
+    return typeOffsets + 4 * size_t{getU32(msft, 0x20)};
+}
+
+size_t segmentOffset(const std::vector<uint8_t>& msft, int segment) {
+    return getU32(msft, segmentDirectoryOffset(msft) + 16 * static_cast<size_t>(segment));
+}
+
+size_t typeInfoOffset(const std::vector<uint8_t>& msft, int index) {
+    return segmentOffset(msft, 0) + 100 * static_cast<size_t>(index);
+}
+
+}  // namespace vantrel::testing
