@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Regenerates every binary fixture under tests/fixtures/ from the IDL files there:
 # type libraries (.tlb) compiled with widl, resource-only PE32 and PE32+ DLLs carrying
-# them as TYPELIB resources, the name-patched libraries, and the small non-library files.
+# them as TYPELIB resources, the edits widl cannot express (see patch), and the small
+# non-library files.
 # The results are committed, so ordinary builds and test runs need none of these tools.
 #
 # Needs (Debian: scripts/install-deps.sh fixtures): x86_64-w64-mingw32-widl
@@ -37,7 +38,8 @@ stdole_dir=$(find_first stdole2.tlb /usr/lib/x86_64-linux-gnu/wine/x86_64-window
 export TZ=UTC
 
 # compile NAME BITS: tests/fixtures/NAME.idl -> $work/NAME.BITS.tlb (BITS 32 or 64).
-# Second.tlb is found through -L "$work" by the libraries that importlib it.
+# Each result is also copied to $work/libBITS/NAME.tlb, where the libraries that
+# importlib it (Importer: Second.tlb) find it.
 compile() {
     local name=$1 bits=$2
     x86_64-w64-mingw32-widl --win"$bits" -t -I "$idl_dir" -I "$out" \
@@ -185,10 +187,12 @@ PY
 }
 
 # Libraries, in dependency order (Importer needs Second.tlb).
-for name in Fixture Second Importer Control Names Escaping; do
+for name in Fixture Second Importer Control; do
     compile "$name" 32
     compile "$name" 64
 done
+compile Names 32
+compile Escaping 32
 
 # Standalone type libraries: NAME.tlb is the Win32 build, NAME64.tlb the Win64 build.
 for name in Fixture Second Importer Control; do
