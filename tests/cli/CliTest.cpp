@@ -76,6 +76,8 @@ TEST(Cli, ListsTypeNamesInLibraryOrder) {
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, expected);
     EXPECT_EQ(result.err, "");
+    // "--" ends the options: what follows is FILE even when it looks like one.
+    EXPECT_EQ(RunTool({"--", FixturePath}).out, expected);
 }
 
 TEST(Cli, WritesThePagesOfTheNamedTypesToStandardOutput) {
