@@ -90,20 +90,5 @@ TEST(MadeUpLibrary, UnreadableMembersGiveTheirErrorAndNoPage) {
     EXPECT_EQ(page.error(), makeError(errc::InvalidDataRead, "member block of Broken is damaged"));
 }
 
-TEST(MadeUpLibrary, UnreachableTypeNamesArePlaceholdersNotErrors) {
-    const TypeLibrary library = madeUpLibrary();
-    const auto type = library.FindType("Things", 239);
-    ASSERT_TRUE(type);
-    const auto members = library.GetMembers(*type, 0);
-    ASSERT_TRUE(members);
-    const auto arrays = library.GetMember(*type, 0, members->items().at(1).MemberId, "");
-    ASSERT_TRUE(arrays);
-    for (const ParameterEntry& parameter : arrays->Parameters.items()) {
-        const auto name = GetVarTypeName(parameter.Type);
-        ASSERT_TRUE(name) << parameter.Name;
-        EXPECT_EQ(*name, "<Unregistered External Type>") << parameter.Name;
-    }
-}
-
 }  // namespace
 }  // namespace vantrel
