@@ -84,6 +84,8 @@ Expected<TypeDesc> MsftTypeDescs::decodeArray(int32_t offset, int depth) {
         return damaged("an array type with " + std::to_string(dimensions) +
                        " dimensions runs past the end of the array-description table");
     }
+    if (dimensions > boundBudget_) return damaged("array types share their bounds more often than the file allows");
+    boundBudget_ -= dimensions;
     TypeDesc desc;
     desc.vt = vt::CArray;
     desc.element = VANTREL_TRY(decode(elementType, depth + 1));

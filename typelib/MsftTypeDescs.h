@@ -36,6 +36,9 @@ private:
     std::unordered_map<uint16_t, TypeDescId> simpleIds_;
     std::unordered_map<int32_t, TypeDescId> entryIds_;
     std::unordered_set<int32_t> inProgress_;
+    // Array bounds left to copy: many descriptions naming one large array descriptor
+    // must not multiply its size.
+    size_t boundBudget_ = arrays_.size();
 };
 
 }  // namespace vantrel
