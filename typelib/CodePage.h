@@ -14,8 +14,9 @@ uint32_t codePageForLcid(uint32_t lcid);
 // Decodes 8-bit text to UTF-8. Windows-1250, 1251, 1252, 1253, 1254 and 1257 are decoded
 // exactly. For every other code page (the multi-byte East Asian ones included) bytes
 // below 0x80 are taken as ASCII and each other byte becomes U+FFFD, so one undecodable
-// byte never swallows the characters around it. Bytes a code page leaves undefined also
-// become U+FFFD.
+// byte never swallows the characters around it. Undefined bytes 0x80-0x9F of the known
+// code pages become the C1 control of the same value, as on Windows; other undefined
+// bytes become U+FFFD.
 std::string decodeText(std::span<const uint8_t> bytes, uint32_t codePage);
 
 }  // namespace vantrel

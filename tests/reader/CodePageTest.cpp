@@ -23,13 +23,14 @@ TEST(CodePage, Windows1252DecodesItsSpecialsAndLatin1) {
     EXPECT_EQ(decode({'A', 0x80, 'B'}, 1252), "A\u20ACB");
     EXPECT_EQ(decode({0x9F, 0x8A, 0x99}, 1252), "\u0178\u0160\u2122");
     EXPECT_EQ(decode({0xE9, 0xFF}, 1252), "\u00E9\u00FF");
-    EXPECT_EQ(decode({'x', 0x81, 'y'}, 1252), "x\uFFFDy");  // undefined in 1252
+    EXPECT_EQ(decode({'x', 0x81, 'y'}, 1252), "x\u0081y");  // undefined: the C1 control, as on Windows
 }
 
 TEST(CodePage, OtherSingleByteCodePages) {
     EXPECT_EQ(decode({0xC0, 0xFF}, 1251), "\u0410\u044F");
     EXPECT_EQ(decode({0x8A, 0xB9}, 1250), "\u0160\u0105");
     EXPECT_EQ(decode({0xC1}, 1253), "\u0391");
+    EXPECT_EQ(decode({0xAA, 'q'}, 1253), "\uFFFDq");  // undefined above 0x9F
     EXPECT_EQ(decode({0xD0, 0xFE}, 1254), "\u011E\u015F");
     EXPECT_EQ(decode({0xC0}, 1257), "\u0104");
 }

@@ -114,6 +114,23 @@ uint32_t nextRandom(uint32_t& state) {
     return state >> 8;
 }
 
+TEST(DamagedInput, SltgIsRecognisedStandaloneAndInsideAPe) {
+    for (const char* name : {"Fixture.tlb", "Fixture32.dll"}) {
+        std::vector<uint8_t> bytes = bytesOf(fixturePath(name));
+        const std::string msft = "MSFT";
+        for (size_t at = 0; at + 4 <= bytes.size(); ++at) {
+            if (std::equal(msft.begin(), msft.end(), bytes.begin() + static_cast<long>(at))) {
+                std::copy_n("SLTG", 4, bytes.begin() + static_cast<long>(at));
+            }
+        }
+        Expected<LibraryInfo> library = readTypeLibrary(bytes, name);
+        ASSERT_FALSE(library) << name;
+        EXPECT_EQ(library.error().number, errc::UnsupportedFormat) << name;
+        EXPECT_EQ(library.error().description,
+                  std::string("'") + name + "' uses the SLTG type-library format, which is not supported yet");
+    }
+}
+
 TEST(DamagedInput, RandomGarbageAndRandomCorruptionNeverCrash) {
     uint32_t state = 12345;
     for (const char* prefix : {"", "MSFT", "MZ"}) {
