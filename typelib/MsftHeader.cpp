@@ -18,6 +18,7 @@ Expected<MsftHeader> readMsftHeader(const ByteReader& blob) {
     MsftHeader h;
     h.libidGuid = blob.i32Unchecked(0x08);
     h.lcid = blob.u32Unchecked(0x0C);
+    h.libraryLcid = blob.u32Unchecked(0x10);
     h.varFlags = blob.u32Unchecked(0x14);
     const uint32_t version = blob.u32Unchecked(0x18);
     h.majorVersion = static_cast<uint16_t>(version & 0xFFFF);

@@ -44,7 +44,7 @@ private:
     Expected<void> readAttributes() {
         library_.name = VANTREL_TRY(names_.name(header_.name));
         library_.libid = VANTREL_TRY(readMsftGuid(segments_.guids, header_.libidGuid));
-        library_.lcid = header_.lcid;
+        library_.lcid = header_.libraryLcid;
         library_.sysKind = static_cast<SysKind>(header_.sysKind());
         library_.majorVersion = header_.majorVersion;
         library_.minorVersion = header_.minorVersion;

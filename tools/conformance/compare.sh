@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Compares our reader with the platform's (oleaut32 under wine) on type libraries: dumps
+# each file both ways and shows every difference as a unified diff, apart from the known
+# quirks of the platform reader (known-quirks.txt). Exit status 1 when any other
+# difference remains.
+#
+# Usage: compare.sh --platform platform_dump.exe --ours vantrel-dump --work DIR
+#                   [--imports-gap] [--quirks FILE] [--fixtures DIR] [--real DIR] [FILE...]
+#   --fixtures DIR  adds DIR/*.tlb and DIR/*.dll
+#   --real DIR      adds every file in DIR that holds an MSFT type library
+#   --register FILE registers FILE with the platform first, so that it can resolve
+#                   imports from it (the platform looks imported libraries up in the registry)
+#   --imports-gap   ignores what differs only because our reader doesn't resolve imports yet
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+platform="" ours="" work="" quirks="$here/known-quirks.txt" gap=()
+files=() registered=()
+while [[ $# -gt 0 ]]; do
+  case "$1" in
+    --platform) platform=$2; shift 2 ;;
+    --ours) ours=$2; shift 2 ;;
+    --work) work=$2; shift 2 ;;
+    --quirks) quirks=$2; shift 2 ;;
+    --imports-gap) gap=(--imports-gap); shift ;;
+    --register) registered+=("$(realpath "$2")"); shift 2 ;;
+    --fixtures)
+      shopt -s nullglob
+      files+=("$2"/*.tlb "$2"/*.dll)
+      shopt -u nullglob
+      shift 2 ;;
+    --real)
+      # Files that carry a type library hold its "MSFT" signature somewhere.
+      while IFS= read -r file; do files+=("$file"); done \
+        < <(grep -l -a -F MSFT "$2"/* 2>/dev/null | sort)
+      shift 2 ;;
+    -*) echo "unknown option $1" >&2; exit 2 ;;
+    *) files+=("$1"); shift ;;
+  esac
+done
+[[ -n "$platform" && -n "$ours" && -n "$work" ]] || { sed -n 2,12p "$0" >&2; exit 2; }
+[[ ${#files[@]} -gt 0 ]] || { echo "no files to compare" >&2; exit 2; }
+
+rm -rf "$work/platform" "$work/ours"
+mkdir -p "$work/platform" "$work/ours"
+: > "$work/files.txt"
+for file in "${files[@]}"; do
+  realpath "$file" >> "$work/files.txt"
+done
+
+# A throwaway wine prefix, initialised once; no Mono or Gecko installers.
+export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
+  echo "Initialising the wine prefix $WINEPREFIX"
+  timeout 120 wineboot -i > "$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; exit 1; }
+fi
+wine=$(command -v wine || command -v wine64)
+
+mapfile -t paths < "$work/files.txt"
+if [[ ${#registered[@]} -gt 0 ]]; then
+  "$wine" "$platform" --register "${registered[@]}"
+fi
+# The dumps are written in order; when the platform's reader crashes on a file, that
+# file gets the line "platform crash" and the batch goes on after it.
+: > "$work/platform-errors.log"
+first=0
+while [[ $first -lt ${#paths[@]} ]]; do
+  "$wine" "$platform" --batch "$work/platform" "$first" "${paths[@]:$first}" \
+    >> "$work/platform-errors.log" 2>&1 || true
+  while [[ $first -lt ${#paths[@]} && -f "$work/platform/$first.txt" ]]; do first=$((first + 1)); done
+  if [[ $first -lt ${#paths[@]} ]]; then
+    echo "platform crash" > "$work/platform/$first.txt"
+    echo "platform_dump crashed on ${paths[$first]}" >> "$work/platform-errors.log"
+    first=$((first + 1))
+  fi
+done
+wineserver -k 2>/dev/null || true
+for i in "${!paths[@]}"; do
+  "$ours" "${paths[$i]}" > "$work/ours/$i.txt" 2>> "$work/ours-errors.log" || true
+done
+
+exec python3 "$here/compare_dumps.py" --files "$work/files.txt" --platform "$work/platform" \
+  --ours "$work/ours" --quirks "$quirks" "${gap[@]}"
