@@ -101,7 +101,7 @@ private:
                 break;
             case TypeKind::Coclass:
                 type.implTypes = VANTREL_TRY(
-                    readMsftImplTypes(segments_.references, entry.dataType1, entry.implTypeCount, hrefTypes_));
+                    readMsftImplTypes(segments_.references, entry.dataType1, entry.implTypeCount, hrefTypes_, implBudget_));
                 break;
             case TypeKind::Alias:
                 type.aliasType = VANTREL_TRY(typeDescs_.typeOf(entry.dataType1));
@@ -128,6 +128,7 @@ private:
     MsftTypeDescs typeDescs_;
     MsftValues values_;
     MsftMemberTables memberTables_;
+    size_t implBudget_ = segments_.references.size() / 16;
 };
 
 }  // namespace

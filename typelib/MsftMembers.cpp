@@ -42,13 +42,16 @@ Expected<MemberBlock> locateBlock(const ByteReader& blob, const MsftTypeInfoEntr
 }
 
 // A record's bytes: its size is in its first word.
-Expected<ByteReader> recordAt(const MemberBlock& block, size_t k, int64_t fixedSize, const char* what, size_t shownIndex) {
+Expected<ByteReader> recordAt(const MemberBlock& block, size_t k, int64_t fixedSize, const char* what,
+                              size_t shownIndex, size_t& budget) {
     const int32_t offset = block.recordOffset(k);
     const bool sizeReadable = block.records.contains(offset, 2);
     const uint16_t size = sizeReadable ? block.records.u16Unchecked(static_cast<size_t>(offset)) : 0;
     if (size < fixedSize || !block.records.contains(offset, size)) {
         return damaged(std::string(what) + " " + std::to_string(shownIndex) + " runs past the end of its member block");
     }
+    if (size > budget) return damaged("its member records overlap those of other members");
+    budget -= size;
     return block.records.sub(offset, size, what);
 }
 
@@ -146,14 +149,10 @@ Error inMember(const char* what, size_t index, const Error& error) {
 Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry& entry, TypeInfo& type) {
     if (entry.funcCount == 0 && entry.varCount == 0) return {};
     const MemberBlock block = VANTREL_TRY(locateBlock(tables.blob, entry));
-    if (block.count > tables.recordBudget) {
-        return damaged("its member block overlaps those of other types");
-    }
-    tables.recordBudget -= block.count;
     FunctionReader functions(tables, type.kind);
     type.funcs.reserve(entry.funcCount);
     for (size_t k = 0; k < entry.funcCount; ++k) {
-        const ByteReader record = VANTREL_TRY(recordAt(block, k, kFuncRecordFixedSize, "function", k));
+        const ByteReader record = VANTREL_TRY(recordAt(block, k, kFuncRecordFixedSize, "function", k, tables.recordBytesBudget));
         Expected<FuncDesc> f = functions.read(record);
         if (!f) return inMember("function", k, f.error());
         Expected<std::string> name = tables.names.name(block.nameOffset(k));
@@ -165,7 +164,7 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
     type.vars.reserve(entry.varCount);
     for (size_t j = 0; j < entry.varCount; ++j) {
         const size_t k = entry.funcCount + j;
-        const ByteReader record = VANTREL_TRY(recordAt(block, k, kVarRecordFixedSize, "variable", j));
+        const ByteReader record = VANTREL_TRY(recordAt(block, k, kVarRecordFixedSize, "variable", j, tables.recordBytesBudget));
         Expected<VarDesc> v = readVariable(tables, record);
         if (!v) return inMember("variable", j, v.error());
         Expected<std::string> name = tables.names.name(block.nameOffset(k));

@@ -18,10 +18,10 @@ struct MsftMemberTables {
     const MsftStringTable& strings;
     MsftTypeDescs& typeDescs;
     const MsftValues& values;
-    // Records left to decode for the whole library. Every record takes at least 20
-    // bytes of its own in a sound file, so types whose blocks overlap cannot make the
-    // reader allocate far more than the file holds.
-    size_t recordBudget = blob.size() / 20;
+    // Record bytes left to decode for the whole library. In a sound file no two
+    // records share bytes, so records that overlap (within a block or across types)
+    // cannot make the reader allocate far more than the file holds.
+    size_t recordBytesBudget = blob.size();
 };
 
 // Fills type.funcs and type.vars.

@@ -10,6 +10,7 @@
 namespace vantrel::testing {
 namespace {
 
+constexpr int kReferenceSegment = 3;
 constexpr int kNameSegment = 7;
 constexpr int kTypeDescSegment = 9;
 
@@ -64,6 +65,16 @@ TEST(DamagedInput, DamagedMembersMarkOnlyTheirType) {
     const OpenFailure cases[] = {
         {"member block past the end", [](auto& b) { putU32(b, firstTypeWithMembers(b) + 4, 0x7FFFFFF0u); }, "member block"},
         {"member count too large", [](auto& b) { putU32(b, firstTypeWithMembers(b) + 0x18, 0xFFFFFFFFu); }, "member"},
+        {"implemented-interface loop",
+         [](auto& b) {
+             for (int i = 0; i < static_cast<int>(getU32(b, 0x20)); ++i) {
+                 const size_t entry = typeInfoOffset(b, i);
+                 if ((b[entry] & 0xF) != 5 || (b[entry + 0x4C] | (b[entry + 0x4D] << 8)) < 2) continue;
+                 const uint32_t first = getU32(b, entry + 0x54);
+                 putU32(b, segmentOffset(b, kReferenceSegment) + first + 12, first);
+             }
+         },
+         "loops"},
         {"type-description cycle",
          [](auto& b) {
              // Every entry becomes a pointer to the first one, itself included.
