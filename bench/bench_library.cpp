@@ -1,0 +1,86 @@
+// Google Benchmark runs of the reader and the report on the largest real libraries and a
+// fixture: open; open and list the types; open and walk every type's whole member view;
+// every type's page on an opened library.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "bench/Walk.h"
+#include "typelib/TypeLibrary.h"
+
+namespace {
+
+using vantrel::TypeLibrary;
+using vantrel::TypeLibraryLoader;
+
+TypeLibrary openOrDie(const std::string& path) {
+    auto library = TypeLibraryLoader().OpenFromFile(path);
+    if (!library) {
+        std::fprintf(stderr, "%s: %s\n", path.c_str(), library.error().description.c_str());
+        std::exit(1);
+    }
+    return std::move(library).value();
+}
+
+void open(benchmark::State& state, const std::string& path) {
+    for (auto _ : state) benchmark::DoNotOptimize(openOrDie(path));
+}
+
+void openAndList(benchmark::State& state, const std::string& path) {
+    for (auto _ : state) {
+        const TypeLibrary library = openOrDie(path);
+        const vantrel::Collection<vantrel::TypeEntry> types = library.Types();
+        for (const vantrel::TypeEntry& type : types.items())
+            benchmark::DoNotOptimize(type.Name().size());
+    }
+}
+
+void openAndWalk(benchmark::State& state, const std::string& path) {
+    vantrel::bench::WalkCounts counts;
+    for (auto _ : state) {
+        const TypeLibrary library = openOrDie(path);
+        counts = vantrel::bench::walkAllMembers(library).value();
+        benchmark::DoNotOptimize(counts);
+    }
+    state.counters["types"] = static_cast<double>(counts.types);
+    state.counters["members"] = static_cast<double>(counts.members);
+    state.counters["typeNames"] = static_cast<double>(counts.typeNames);
+}
+
+// The library is opened once; each round starts with no member view built, as the first
+// click through all the types does, and builds every view on the way.
+void allPages(benchmark::State& state, const std::string& path) {
+    const TypeLibrary opened = openOrDie(path);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const TypeLibrary fresh(opened.loaded());
+        bytes = vantrel::bench::buildAllPages(fresh).value();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["pageBytes"] = static_cast<double>(bytes);
+}
+
+void registerAll() {
+    for (const vantrel::bench::BenchFile& file : vantrel::bench::benchFiles()) {
+        benchmark::RegisterBenchmark(("open/" + file.label).c_str(), open, file.path)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("open_list/" + file.label).c_str(), openAndList, file.path)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("open_walk/" + file.label).c_str(), openAndWalk, file.path)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("all_pages/" + file.label).c_str(), allPages, file.path)
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    registerAll();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
