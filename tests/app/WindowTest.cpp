@@ -137,6 +137,7 @@ public:
 };
 
 TEST(WindowStart, AFailingStartPageIsReportedAndTheWindowWorksOn) {
+    EnsureApplication();  // before the first widget
     WindowUnderTest ui(std::make_unique<FailingBrowser>());
     ui.window->Form_Load();
     ASSERT_EQ(ui.messages->shown.size(), 1u);
