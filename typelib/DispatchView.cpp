@@ -29,6 +29,8 @@ ViewFunction dispatchFunction(std::shared_ptr<const LoadedLibrary> library,
     } else if (isHResult(info, func.returnType)) {
         view.returnType.reset();
     }
+    // A dispatch caller passes the locale to Invoke, not as an argument.
+    if (view.paramCount > 0 && (func.params[view.paramCount - 1].flags & paramflag::Lcid)) --view.paramCount;
     view.library = std::move(library);
     return view;
 }

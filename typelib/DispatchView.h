@@ -13,7 +13,8 @@
 namespace vantrel {
 
 // The dispatch form of a vtable function: a trailing retval parameter is removed and
-// its pointee becomes the result; otherwise an HRESULT result becomes nothing. The
+// its pointee becomes the result; otherwise an HRESULT result becomes nothing. An lcid
+// parameter left last is removed too. The
 // remaining parameters, flags and member id stay as they are.
 ViewFunction dispatchFunction(std::shared_ptr<const LoadedLibrary> library,
                               const FuncDesc& func);

@@ -23,6 +23,33 @@
 
 namespace {
 
+// The platform's reader crashes on some functions (a read through a null pointer inside
+// GetFuncDesc). A crash inside a guarded call jumps back to the guard, which reports it
+// as a failed call, so that the rest of the library is still dumped.
+void* guardJump[5];
+bool guardActive = false;
+
+LONG CALLBACK onCrash(EXCEPTION_POINTERS* info) {
+    if (!guardActive || info->ExceptionRecord->ExceptionCode != EXCEPTION_ACCESS_VIOLATION)
+        return EXCEPTION_CONTINUE_SEARCH;
+    guardActive = false;
+    __builtin_longjmp(guardJump, 1);
+}
+
+constexpr HRESULT kCrashed = static_cast<HRESULT>(0xC0000005);
+
+// GetFuncDesc, with a crash reported as kCrashed.
+__attribute__((noinline)) HRESULT guardedFuncDesc(ITypeInfo* info, UINT index, FUNCDESC** func) {
+    if (__builtin_setjmp(guardJump)) {
+        *func = nullptr;
+        return kCrashed;
+    }
+    guardActive = true;
+    const HRESULT hr = info->GetFuncDesc(index, func);
+    guardActive = false;
+    return hr;
+}
+
 std::string utf8(const wchar_t* text, int length) {
     if (!text || length <= 0) return {};
     const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
@@ -194,7 +221,7 @@ private:
         std::vector<MEMBERID> ids, shared;
         for (UINT i = 0; i < funcs; ++i) {
             FUNCDESC* func = nullptr;
-            if (FAILED(info->GetFuncDesc(i, &func))) continue;
+            if (FAILED(guardedFuncDesc(info, i, &func))) continue;
             ids.push_back(func->memid);
             info->ReleaseFuncDesc(func);
         }
@@ -246,7 +273,7 @@ private:
     void dumpFunction(ITypeInfo* info, UINT index, const std::vector<MEMBERID>& shared,
                       bool inheritedExternal, const std::string& indent) {
         FUNCDESC* func = nullptr;
-        const HRESULT hr = info->GetFuncDesc(index, &func);
+        const HRESULT hr = guardedFuncDesc(info, index, &func);
         if (FAILED(hr)) {
             out_ += indent + "func index=" + std::to_string(index) + " error=" + hresultText(hr) + "\n";
             return;
@@ -314,21 +341,11 @@ private:
     // The members of one view of a type; `head` starts its first line.
     void dumpView(ITypeInfo* info, const TYPEATTR& attr, const std::string& head,
                   const std::string& indent) {
-        // Count what can be fetched: the reported cFuncs of a dispatch view can exceed it.
-        UINT fetched = 0;
-        for (UINT i = 0; i < attr.cFuncs; ++i) {
-            FUNCDESC* func = nullptr;
-            if (FAILED(info->GetFuncDesc(i, &func))) continue;
-            info->ReleaseFuncDesc(func);
-            ++fetched;
-        }
         out_ += head + " kind=" + std::to_string(attr.typekind) + " flags=" + hex(attr.wTypeFlags) +
-                " funcs=" + std::to_string(fetched) + " vars=" + std::to_string(attr.cVars) +
+                " funcs=" + std::to_string(attr.cFuncs) + " vars=" + std::to_string(attr.cVars) +
                 " impls=" + std::to_string(attr.cImplTypes);
         if (attr.typekind == TKIND_ALIAS) out_ += " alias=" + typeText(info, attr.tdescAlias);
         out_ += "\n";
-        if (fetched != attr.cFuncs)
-            out_ += indent + "note reported-funcs=" + std::to_string(attr.cFuncs) + "\n";
         for (UINT i = 0; i < attr.cImplTypes; ++i) dumpImpl(info, i, indent);
         const std::vector<MEMBERID> shared = sharedMemids(info, attr.cFuncs);
         const UINT external = externalInherited(info, attr);
@@ -415,7 +432,7 @@ void walkLibrary(ITypeLib* library) {
             SysFreeString(name);
             for (UINT f = 0; f < attr->cFuncs; ++f) {
                 FUNCDESC* func = nullptr;
-                if (FAILED(info->GetFuncDesc(f, &func))) continue;
+                if (FAILED(guardedFuncDesc(info, f, &func))) continue;
                 UINT got = 0;
                 if (SUCCEEDED(info->GetNames(func->memid, names, 64, &got)))
                     for (UINT n = 0; n < got; ++n) SysFreeString(names[n]);
@@ -529,6 +546,7 @@ int walkTimed(int rounds, const wchar_t* path) {
 
 int wmain(int argc, wchar_t** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
+    AddVectoredExceptionHandler(1, onCrash);
     CoInitialize(nullptr);
     int result = 2;
     if (argc == 2) {
