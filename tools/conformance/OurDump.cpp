@@ -89,21 +89,25 @@ public:
     }
 
 private:
+    // A referenced type's name, "ext:" first when another library (by libid) defines it.
     std::string handleText(const std::shared_ptr<const LoadedLibrary>& from,
                            const TypeHandle& handle) const {
         if (handle.kind == TypeHandle::Kind::Local) {
             const auto& types = from->info.types;
             if (handle.index < 0 || static_cast<size_t>(handle.index) >= types.size())
                 return "error:bad-index";
-            const std::string& name = types[static_cast<size_t>(handle.index)].name;
-            return from == library_ ? name : "ext:" + name;
+            return namedIn(*from, types[static_cast<size_t>(handle.index)].name);
         }
         if (handle.kind == TypeHandle::Kind::Imported) {
             if (!from->imports) return "ext:?";
             auto target = from->imports->resolve(from, handle.index);
-            return target ? "ext:" + target->Name() : "ext:?";
+            return target ? namedIn(*target->library(), target->Name()) : "ext:?";
         }
         return "error:none";
+    }
+
+    std::string namedIn(const LoadedLibrary& owner, const std::string& name) const {
+        return owner.info.libid == library_->info.libid ? name : "ext:" + name;
     }
 
     std::string typeText(const std::shared_ptr<const LoadedLibrary>& from, TypeDescId id,
@@ -131,7 +135,7 @@ private:
     }
 
     void dumpFunction(size_t index, const ViewFunction& view, const std::vector<int32_t>& shared,
-                      const std::string& indent) {
+                      bool inheritedExternal, const std::string& indent) {
         const FuncDesc& func = *view.func;
         const FuncKind kind = view.funcKind();
         out_ += indent + "func index=" + std::to_string(index) + " memid=" +
@@ -141,7 +145,9 @@ private:
         if (kind != FuncKind::Dispatch && kind != FuncKind::Static)
             out_ += " slot=" + std::to_string(func.vtableOffset / static_cast<int>(view.library->info.pointerSize()));
         out_ += " optional=" + std::to_string(func.optionalParams) + " name=" + quoted(func.name) +
-                " return=" + (view.returnType ? typeText(view.library, *view.returnType) : "24") + "\n";
+                " return=" + (view.returnType ? typeText(view.library, *view.returnType) : "24");
+        if (inheritedExternal) out_ += " inherited=ext";
+        out_ += "\n";
         const bool namesComparable =
             std::find(shared.begin(), shared.end(), func.memberId) == shared.end();
         for (size_t p = 0; p < view.paramCount; ++p) {
@@ -182,8 +188,11 @@ private:
         for (size_t i = 0; i < view.impls.size(); ++i)
             dumpImpl(i, view.impls[i].first, view.impls[i].second, indent);
         const std::vector<int32_t> shared = sharedMemberIds(view.functions);
-        for (size_t i = 0; i < view.functions.size(); ++i)
-            dumpFunction(i, view.functions[i], shared, indent);
+        for (size_t i = 0; i < view.functions.size(); ++i) {
+            const ViewFunction& function = view.functions[i];
+            const bool external = function.library->info.libid != library_->info.libid;
+            dumpFunction(i, function, shared, external, indent);
+        }
         for (size_t i = 0; i < type.vars.size(); ++i) dumpVariable(i, type.vars[i], indent);
     }
 
