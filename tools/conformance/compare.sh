@@ -50,11 +50,12 @@ done
 
 # A throwaway wine prefix, initialised once; no Mono or Gecko installers.
 export WINEPREFIX="$work/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wine=$(command -v wine || command -v wine64 || echo /usr/lib/wine/wine64)
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
   echo "Initialising the wine prefix $WINEPREFIX"
-  timeout 120 wineboot -i > "$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; exit 1; }
+  timeout 120 "$wine" wineboot -i > "$work/wineboot.log" 2>&1 || { cat "$work/wineboot.log" >&2; exit 1; }
 fi
-wine=$(command -v wine || command -v wine64)
 
 mapfile -t paths < "$work/files.txt"
 if [[ ${#registered[@]} -gt 0 ]]; then
@@ -74,7 +75,7 @@ while [[ $first -lt ${#paths[@]} ]]; do
     first=$((first + 1))
   fi
 done
-wineserver -k 2>/dev/null || true
+"$wineserver" -k 2>/dev/null || true
 for i in "${!paths[@]}"; do
   "$ours" "${paths[$i]}" > "$work/ours/$i.txt" 2>> "$work/ours-errors.log" || true
 done
