@@ -11,6 +11,22 @@ Error damagedLibrary(const LoadedLibrary& library, const std::string& what) {
                      "The type library " + library.path + " is damaged: " + what);
 }
 
+// How an imported type is named in messages: its GUID, else its position in the other
+// library, followed by the file that library was imported from.
+Error unreachableImport(const LibraryInfo& info, const ImportedType& imported) {
+    std::string name = imported.byGuid ? imported.guid.toString()
+                                       : "number " + std::to_string(imported.typeIndex);
+    std::string file = "unknown file";
+    if (imported.library >= 0 &&
+        static_cast<size_t>(imported.library) < info.importedLibraries.size()) {
+        const std::string& recorded = info.importedLibraries[imported.library].fileName;
+        if (!recorded.empty()) file = recorded;
+    }
+    return makeError(errc::LibNotRegistered, "The type " + name +
+                                                 " lives in another type library (" + file +
+                                                 ") that is not available");
+}
+
 namespace {
 
 Expected<TypeEntry> resolveLocal(const std::shared_ptr<const LoadedLibrary>& library,
@@ -21,21 +37,6 @@ Expected<TypeEntry> resolveLocal(const std::shared_ptr<const LoadedLibrary>& lib
     return TypeEntry(library, index);
 }
 
-// How an imported type is named in messages: its GUID, else its position in the other
-// library, followed by the file that library was imported from.
-std::string describeImport(const LibraryInfo& info, const ImportedType& imported) {
-    std::string name = imported.byGuid ? imported.guid.toString()
-                                       : "number " + std::to_string(imported.typeIndex);
-    std::string file = "unknown file";
-    if (imported.library >= 0 &&
-        static_cast<size_t>(imported.library) < info.importedLibraries.size()) {
-        const std::string& recorded = info.importedLibraries[imported.library].fileName;
-        if (!recorded.empty()) file = recorded;
-    }
-    return "The type " + name + " lives in another type library (" + file +
-           ") that is not available";
-}
-
 Expected<TypeEntry> resolveImported(const std::shared_ptr<const LoadedLibrary>& library,
                                     int32_t index) {
     const LibraryInfo& info = library->info;
@@ -43,7 +44,7 @@ Expected<TypeEntry> resolveImported(const std::shared_ptr<const LoadedLibrary>& 
         return damagedLibrary(*library, "a type reference points to imported type " +
                                             std::to_string(index) + ", which does not exist");
     if (library->imports) return library->imports->resolve(library, index);
-    return makeError(errc::LibNotRegistered, describeImport(info, info.importedTypes[index]));
+    return unreachableImport(info, info.importedTypes[static_cast<size_t>(index)]);
 }
 
 }  // namespace

@@ -16,6 +16,10 @@ namespace vantrel {
 Expected<TypeEntry> resolveTypeHandle(const std::shared_ptr<const LoadedLibrary>& library,
                                       TypeHandle handle);
 
+// errc::LibNotRegistered: "The type NAME lives in another type library (FILE) that is
+// not available", NAME being the type's GUID or its number in that library.
+Error unreachableImport(const LibraryInfo& info, const ImportedType& imported);
+
 // "The type library PATH is damaged: WHAT"
 Error damagedLibrary(const LoadedLibrary& library, const std::string& what);
 

@@ -19,6 +19,7 @@ namespace vantrel {
 
 class TypeLibrary;
 class ImportResolver;
+class LibraryCatalog;
 
 // One opened library: what was read, and from where.
 struct LoadedLibrary {
@@ -147,9 +148,11 @@ public:
 private:
     std::shared_ptr<const LoadedLibrary> library_;
     struct ViewCache;
-    std::shared_ptr<ViewCache> views_;  // member views built so far, per type
+    std::shared_ptr<ViewCache> views_;  // the member views built last
 };
 
+// Libraries opened by one loader find the libraries they import through one shared
+// catalog: see LibraryCatalog.h for where imports are looked for.
 class TypeLibraryLoader {
 public:
     TypeLibraryLoader();
@@ -159,7 +162,7 @@ public:
     Expected<TypeLibrary> OpenFromBytes(std::span<const uint8_t> bytes, const std::string& path);
 
 private:
-    std::shared_ptr<ImportResolver> imports_;
+    std::shared_ptr<LibraryCatalog> catalog_;
 };
 
 template <class T>

@@ -1,10 +1,11 @@
 #include "typelib/FileBytes.h"
+#include "typelib/LibraryCatalog.h"
 #include "typelib/LibraryReader.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel {
 
-TypeLibraryLoader::TypeLibraryLoader() = default;
+TypeLibraryLoader::TypeLibraryLoader() : catalog_(LibraryCatalog::create()) {}
 
 Expected<TypeLibrary> TypeLibraryLoader::OpenFromFile(const std::string& path) {
     const std::vector<uint8_t> bytes = VANTREL_TRY(readWholeFile(path));
@@ -14,11 +15,7 @@ Expected<TypeLibrary> TypeLibraryLoader::OpenFromFile(const std::string& path) {
 Expected<TypeLibrary> TypeLibraryLoader::OpenFromBytes(std::span<const uint8_t> bytes,
                                                        const std::string& path) {
     LibraryInfo info = VANTREL_TRY(readTypeLibrary(bytes, path));
-    auto library = std::make_shared<LoadedLibrary>();
-    library->path = path;
-    library->info = std::move(info);
-    library->imports = imports_;
-    return TypeLibrary(std::move(library));
+    return TypeLibrary(catalog_->adopt(path, std::move(info)));
 }
 
 }  // namespace vantrel
