@@ -1,7 +1,7 @@
 // The member views of the fixture library's types against what Fixture.idl declares:
 // names, invoke kinds and order, joined property accessors, and the user view (flag 0)
-// against the full view (flag 1). Bases in stdole2 are not reachable here, so IUnknown
-// and IDispatch contribute nothing.
+// against the full view (flag 1). IUnknown and IDispatch come from stdole2 (built in,
+// as no stdole2.tlb lies beside the fixtures); their functions are restricted.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -26,18 +26,34 @@ struct Item {
 };
 constexpr bool Left = false;  // left out of the user view
 
-const std::vector<Item> BaseItems{
-    {"BaseNoParams", M}, {"BaseOneParam", M}, {"BaseThreeParams", M}, {"BasePlainLong", M}};
-
 std::vector<Item> joined(std::vector<Item> first, const std::vector<Item>& second) {
     first.insert(first.end(), second.begin(), second.end());
     return first;
 }
 
-const std::vector<Item> DualBaseItems{
+const std::vector<Item> UnknownItems{
+    {"QueryInterface", M, Left}, {"AddRef", M, Left}, {"Release", M, Left}};
+const std::vector<Item> DispatchBaseItems =
+    joined(UnknownItems, {{"GetTypeInfoCount", M, Left},
+                          {"GetTypeInfo", M, Left},
+                          {"GetIDsOfNames", M, Left},
+                          {"Invoke", M, Left}});
+// The events of a source dispinterface: IDispatch's functions (restricted), then its own.
+std::vector<Item> asEvents(const std::vector<Item>& functions) {
+    std::vector<Item> events;
+    for (const Item& item : joined(DispatchBaseItems, functions))
+        events.push_back({item.name, E, item.userVisible});
+    return events;
+}
+
+const std::vector<Item> BaseItems = joined(
+    UnknownItems,
+    {{"BaseNoParams", M}, {"BaseOneParam", M}, {"BaseThreeParams", M}, {"BasePlainLong", M}});
+
+const std::vector<Item> DualBaseItems = joined(DispatchBaseItems, {
     {"GetOnly", G},   {"GetPut", G | L},  {"GetPutRef", G | S}, {"GetPutPutRef", G | L | S},
     {"PutOnly", L},   {"PutRefOnly", S},  {"Indexed", G | L},   {"NoParams", M},
-    {"OneParam", M},  {"ThreeParams", M}, {"WithRetval", M},    {"WithLcid", M}};
+    {"OneParam", M},  {"ThreeParams", M}, {"WithRetval", M},    {"WithLcid", M}});
 
 const std::vector<Item> DualItems = joined(
     DualBaseItems, {{"Optionals", M},
@@ -52,9 +68,9 @@ const std::vector<Item> DualItems = joined(
                     {"Contents", G},
                     {"ByRefVariant", M}});
 
-const std::vector<Item> DispatchItems{{"Item", M},          {"Clear", M},       {"Add", M},
-                                      {"Scale", G | L},     {"Count", G | L},   {"Caption", G},
-                                      {"ReadOnlyCount", G}};
+const std::vector<Item> DispatchItems = joined(
+    DispatchBaseItems, {{"Item", M}, {"Clear", M}, {"Add", M}, {"Scale", G | L},
+                        {"Count", G | L}, {"Caption", G}, {"ReadOnlyCount", G}});
 
 struct TypeCase {
     std::string type;
@@ -83,14 +99,14 @@ const std::vector<TypeCase> TypeCases{
                                       {"DerivedHidden", M, Left}})},
     {"IFxDualBase", DualBaseItems},
     {"IFxDual", DualItems},
-    {"IFxHiddenDual", {{"Secret", M}}},
+    {"IFxHiddenDual", joined(DispatchBaseItems, {{"Secret", M}})},
     {"DFxDispatch", DispatchItems},
-    {"DFxEvents", {{"Changed", M}, {"Closing", M}, {"Nothing", M}}},
+    {"DFxEvents", joined(DispatchBaseItems, {{"Changed", M}, {"Closing", M}, {"Nothing", M}})},
     // The default interface's view, then the default source's functions as events.
-    {"FxObject", joined(DualItems, {{"Changed", E}, {"Closing", E}, {"Nothing", E}})},
+    {"FxObject", joined(DualItems, asEvents({{"Changed", M}, {"Closing", M}, {"Nothing", M}}))},
     {"FxHiddenObject", BaseItems},
     // No interface flagged default: the first that is no source, and the first source.
-    {"FxNoDefault", joined(DispatchItems, {{"Progress", E}})},
+    {"FxNoDefault", joined(DispatchItems, asEvents({{"Progress", M}}))},
 };
 
 std::vector<Item> viewOf(const TypeLibrary& library, SearchData type, int32_t flag) {
@@ -146,8 +162,8 @@ TEST_P(FixtureViews, MemberIdsNamePositionsInTheFullViewNotDispIds) {
     }
     EXPECT_EQ(ids.size(), full->items().size());
     // GetOnly and the event Changed share DISPID 1, not their MemberId.
-    const MemberItem& getOnly = full->items()[0];
-    const MemberItem& changed = full->items()[DualItems.size()];
+    const MemberItem& getOnly = full->items()[DispatchBaseItems.size()];
+    const MemberItem& changed = full->items()[DualItems.size() + DispatchBaseItems.size()];
     EXPECT_EQ(getOnly.DispId, 1);
     EXPECT_EQ(changed.DispId, 1);
     EXPECT_NE(getOnly.MemberId, changed.MemberId);
@@ -163,12 +179,13 @@ TEST_P(FixtureViews, HiddenAndRestrictedFlagsAreKeptForTools) {
         library->GetMembers(typeIndex(*library, "IFxDerived"), memberview::AllMembers);
     ASSERT_TRUE(members);
     const auto& items = members->items();
-    ASSERT_EQ(items.size(), 8u);
-    EXPECT_TRUE(items[6].restricted);
-    EXPECT_FALSE(items[6].hidden);
-    EXPECT_TRUE(items[7].hidden);
-    EXPECT_FALSE(items[7].restricted);
-    EXPECT_FALSE(items[0].hidden || items[0].restricted);
+    ASSERT_EQ(items.size(), 11u);
+    EXPECT_TRUE(items[0].restricted);  // IUnknown's QueryInterface
+    EXPECT_TRUE(items[9].restricted);
+    EXPECT_FALSE(items[9].hidden);
+    EXPECT_TRUE(items[10].hidden);
+    EXPECT_FALSE(items[10].restricted);
+    EXPECT_FALSE(items[3].hidden || items[3].restricted);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllBuilds, FixtureViews,
@@ -220,8 +237,9 @@ TEST(FixtureLibraryModel, BadSearchDataFlagsAndMemberIdsAreErrors) {
     EXPECT_FALSE(library->GetMember(dual, 0, -1, ""));
     EXPECT_FALSE(library->GetMember(dual, 0, static_cast<int32_t>(DualItems.size()), ""));
     // GetOnly has no Let accessor, NoParams is no property.
-    EXPECT_FALSE(library->GetMember(dual, invoke::PropertyPut, 0, ""));
-    EXPECT_FALSE(library->GetMember(dual, invoke::PropertyGet, 7, ""));
+    const auto getOnly = static_cast<int32_t>(DispatchBaseItems.size());
+    EXPECT_FALSE(library->GetMember(dual, invoke::PropertyPut, getOnly, ""));
+    EXPECT_FALSE(library->GetMember(dual, invoke::PropertyGet, getOnly + 7, ""));
 }
 
 TEST(FixtureLibraryModel, ABaseInAMissingLibraryContributesNothing) {
