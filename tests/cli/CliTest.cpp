@@ -21,6 +21,8 @@ namespace {
 
 using testing::RunTool;
 using testing::ToolResult;
+using testing::TempFolder;
+using testing::ReadWhole;
 
 const std::string FixturesDir = VANTREL_FIXTURES_DIR;
 const std::string FixturePath = FixturesDir + "/Fixture.tlb";
@@ -38,35 +40,6 @@ std::string expectedPage(const std::string& path, const std::string& type) {
     return *page;
 }
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// A fresh, empty folder for --out, removed afterwards.
-class OutFolder {
-public:
-    OutFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-out-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~OutFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::vector<std::string> fileNames() const {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(path_))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    std::filesystem::path path_;
-};
 
 TEST(Cli, ListsTypeNamesInLibraryOrder) {
     std::string expected;
@@ -105,32 +78,32 @@ TEST(Cli, EscapesNamesInPagesOnStandardOutput) {
 }
 
 TEST(Cli, OutWritesTheNamedTypesAsFilesNamedAfterComponentAndType) {
-    const OutFolder out;
+    const TempFolder out("vantrel-out");
     const ToolResult result = RunTool({"--out", out.path().string(), FixturePath, "IFxDual", "FxColor"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(out.fileNames(), (std::vector<std::string>{"Fixture.tlb_FxColor.html",
                                                          "Fixture.tlb_IFxDual.html"}));
-    EXPECT_EQ(readFile(out.path() / "Fixture.tlb_IFxDual.html"), expectedPage(FixturePath, "IFxDual"));
-    EXPECT_EQ(readFile(out.path() / "Fixture.tlb_FxColor.html"), expectedPage(FixturePath, "FxColor"));
+    EXPECT_EQ(ReadWhole(out.path() / "Fixture.tlb_IFxDual.html"), expectedPage(FixturePath, "IFxDual"));
+    EXPECT_EQ(ReadWhole(out.path() / "Fixture.tlb_FxColor.html"), expectedPage(FixturePath, "FxColor"));
 }
 
 TEST(Cli, OutWithoutTypesWritesEveryTypeAndNothingElse) {
-    const OutFolder out;
+    const TempFolder out("vantrel-out");
     const ToolResult result = RunTool({"--out=" + out.path().string(), FixturePath});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     std::vector<std::string> expected;
     const Collection<TypeEntry> types = openFixture(FixturePath).Types();
     for (const TypeEntry& type : types.items()) {
         expected.push_back(ReportFileName(FixturePath, type.Name()));
-        EXPECT_EQ(readFile(out.path() / expected.back()), expectedPage(FixturePath, type.Name()));
+        EXPECT_EQ(ReadWhole(out.path() / expected.back()), expectedPage(FixturePath, type.Name()));
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(out.fileNames(), expected);  // no temporary files left behind
 }
 
 TEST(Cli, OutReplacesCharactersAFileNameCannotHold) {
-    const OutFolder out;
+    const TempFolder out("vantrel-out");
     const std::string path = FixturesDir + "/Escaping.tlb";
     const ToolResult result = RunTool({"--out", out.path().string(), path, "<script>"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
@@ -138,12 +111,12 @@ TEST(Cli, OutReplacesCharactersAFileNameCannotHold) {
 }
 
 TEST(Cli, OutCreatesAMissingFolderAndReplacesAnOldPage) {
-    const OutFolder out;
+    const TempFolder out("vantrel-out");
     const std::filesystem::path folder = out.path() / "new" / "pages";
     ASSERT_EQ(RunTool({"--out", folder.string(), FixturePath, "FxColor"}).exitStatus, 0);
     std::ofstream(folder / "Fixture.tlb_FxColor.html") << "old";
     ASSERT_EQ(RunTool({"--out", folder.string(), FixturePath, "FxColor"}).exitStatus, 0);
-    EXPECT_EQ(readFile(folder / "Fixture.tlb_FxColor.html"), expectedPage(FixturePath, "FxColor"));
+    EXPECT_EQ(ReadWhole(folder / "Fixture.tlb_FxColor.html"), expectedPage(FixturePath, "FxColor"));
 }
 
 TEST(Cli, HelpAndVersion) {
@@ -158,7 +131,7 @@ TEST(Cli, HelpAndVersion) {
 // Every failure: a message on standard error beginning "vantrel-report: ", nothing on
 // standard output, and status 1 for errors, 2 for a wrong command line.
 TEST(Cli, FailuresGiveAMessageAndAnExitStatus) {
-    const OutFolder out;
+    const TempFolder out("vantrel-out");
     struct Case {
         std::vector<std::string> arguments;
         int status;

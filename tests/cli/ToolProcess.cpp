@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -16,31 +17,36 @@ namespace vantrel::testing {
 
 namespace {
 
-std::string readWhole(const std::filesystem::path& path) {
+}  // namespace
+
+std::string ReadWhole(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A fresh folder for the child's output files, removed with the object.
-struct CaptureFolder {
-    std::filesystem::path path;
-    CaptureFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vantrel-cli-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path = pattern;
-    }
-    ~CaptureFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
+TempFolder::TempFolder(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
 
-}  // namespace
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::vector<std::string> TempFolder::fileNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 ToolResult RunTool(const std::vector<std::string>& arguments, const std::string& workingDirectory) {
-    const CaptureFolder capture;
-    const std::string outPath = (capture.path / "out").string();
-    const std::string errPath = (capture.path / "err").string();
+    const TempFolder capture("vantrel-cli");
+    const std::string outPath = (capture.path() / "out").string();
+    const std::string errPath = (capture.path() / "err").string();
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -68,8 +74,8 @@ ToolResult RunTool(const std::vector<std::string>& arguments, const std::string&
     }
     ToolResult result;
     result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = readWhole(outPath);
-    result.err = readWhole(errPath);
+    result.out = ReadWhole(outPath);
+    result.err = ReadWhole(errPath);
     return result;
 }
 
