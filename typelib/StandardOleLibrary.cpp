@@ -188,8 +188,9 @@ public:
         var.name = name;
         var.memberId = 0x40000000 + static_cast<int32_t>(type.vars.size() - 1);
         var.varKind = VarKind::Const;
-        var.type = simple(vt::I4);
-        var.constantValue = Variant{vt::I4, value};
+        // Enumeration values are INTs.
+        var.type = simple(vt::Int);
+        var.constantValue = Variant{vt::Int, value};
     }
 
     void implements(Index coclass, Index interface, int32_t flags) {
@@ -269,12 +270,13 @@ void addUnknownAndDispatch(Builder& b) {
 // Font and Picture are the dispatch faces of IFont and IPicture (member ids as
 // DISPID_FONT_* and DISPID_PICT_*); FontEvents reports a changed property.
 void addFontAndPicture(Builder& b) {
-    b.dispatchProperty(Font, 0, "Name", b.named(FontName));
-    b.dispatchProperty(Font, 2, "Size", b.named(FontSize));
-    b.dispatchProperty(Font, 3, "Bold", b.named(FontBold));
-    b.dispatchProperty(Font, 4, "Italic", b.named(FontItalic));
-    b.dispatchProperty(Font, 5, "Underline", b.named(FontUnderscore));
-    b.dispatchProperty(Font, 6, "Strikethrough", b.named(FontStrikethrough));
+    const TypeDescId boolean = b.simple(vt::Bool);
+    b.dispatchProperty(Font, 0, "Name", b.simple(vt::Bstr));
+    b.dispatchProperty(Font, 2, "Size", b.simple(vt::Cy));
+    b.dispatchProperty(Font, 3, "Bold", boolean);
+    b.dispatchProperty(Font, 4, "Italic", boolean);
+    b.dispatchProperty(Font, 5, "Underline", boolean);
+    b.dispatchProperty(Font, 6, "Strikethrough", boolean);
     b.dispatchProperty(Font, 7, "Weight", b.simple(vt::I2));
     b.dispatchProperty(Font, 8, "Charset", b.simple(vt::I2));
     b.implements(StdFont, Font, impltypeflag::Default);
@@ -286,18 +288,19 @@ void addFontAndPicture(Builder& b) {
     b.dispatchProperty(Picture, 3, "Type", b.simple(vt::I2), varflag::ReadOnly);
     b.dispatchProperty(Picture, 4, "Width", b.named(XSizeHimetric), varflag::ReadOnly);
     b.dispatchProperty(Picture, 5, "Height", b.named(YSizeHimetric), varflag::ReadOnly);
+    // Render's parameters carry no direction.
     const TypeDescId i4 = b.simple(vt::I4);
     b.dispatchMethod(Picture, 6, "Render",
-                     {{"hdc", paramflag::In, b.simple(vt::Int)},
-                      {"x", paramflag::In, i4},
-                      {"y", paramflag::In, i4},
-                      {"cx", paramflag::In, i4},
-                      {"cy", paramflag::In, i4},
-                      {"xSrc", paramflag::In, b.named(XPosHimetric)},
-                      {"ySrc", paramflag::In, b.named(YPosHimetric)},
-                      {"cxSrc", paramflag::In, b.named(XSizeHimetric)},
-                      {"cySrc", paramflag::In, b.named(YSizeHimetric)},
-                      {"prcWBounds", paramflag::In, b.pointerTo(b.simple(vt::Void))}});
+                     {{"hdc", 0, b.simple(vt::Int)},
+                      {"x", 0, i4},
+                      {"y", 0, i4},
+                      {"cx", 0, i4},
+                      {"cy", 0, i4},
+                      {"xSrc", 0, b.named(XPosHimetric)},
+                      {"ySrc", 0, b.named(YPosHimetric)},
+                      {"cxSrc", 0, b.named(XSizeHimetric)},
+                      {"cySrc", 0, b.named(YSizeHimetric)},
+                      {"prcWBounds", 0, b.pointerTo(b.simple(vt::Void))}});
     b.implements(StdPicture, Picture, impltypeflag::Default);
     b.implements(StdPicture, IPicture, 0);
 

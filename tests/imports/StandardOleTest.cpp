@@ -1,0 +1,142 @@
+// The built-in stdole2 against the stdole2.tlb that Debian's libwine ships: the same
+// types in the same order (index imports depend on it), and the same IUnknown and
+// IDispatch functions.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "typelib/FileBytes.h"
+#include "typelib/LibraryReader.h"
+#include "typelib/StandardOleLibrary.h"
+
+namespace vantrel {
+namespace {
+
+// A type description as text, defined types by name: "26(29:GUID)" for GUID*.
+std::string shapeOf(const LibraryInfo& library, TypeDescId id, int depth = 0) {
+    if (id >= library.typeDescs.size() || depth > 8) return "?";
+    const TypeDesc& desc = library.typeDescs[id];
+    std::string text = std::to_string(desc.vt);
+    if (desc.vt == vt::Ptr || desc.vt == vt::SafeArray || desc.vt == vt::CArray)
+        text += "(" + shapeOf(library, desc.element, depth + 1) + ")";
+    if (desc.vt == vt::UserDefined) {
+        const bool local = desc.type.kind == TypeHandle::Kind::Local && desc.type.index >= 0 &&
+                           static_cast<size_t>(desc.type.index) < library.types.size();
+        text += ":" + (local ? library.types[static_cast<size_t>(desc.type.index)].name
+                             : std::string("elsewhere"));
+    }
+    return text;
+}
+
+class BuiltInStdole : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string path = std::string(VANTREL_REAL_LIBS_DIR) + "/stdole2.tlb";
+        if (!std::filesystem::exists(path)) GTEST_SKIP() << "no real libraries";
+        Expected<std::vector<uint8_t>> bytes = readWholeFile(path);
+        ASSERT_TRUE(bytes);
+        Expected<LibraryInfo> read = readTypeLibrary(*bytes, path);
+        ASSERT_TRUE(read) << read.error().description;
+        shipped = std::move(*read);
+        builtIn = standardOleLibrary(shipped.sysKind);
+    }
+
+    LibraryInfo shipped;
+    LibraryInfo builtIn;
+};
+
+TEST_F(BuiltInStdole, LibraryAttributesMatch) {
+    EXPECT_EQ(builtIn.name, shipped.name);
+    EXPECT_EQ(builtIn.libid, shipped.libid);
+    EXPECT_EQ(builtIn.majorVersion, shipped.majorVersion);
+    EXPECT_EQ(builtIn.minorVersion, shipped.minorVersion);
+}
+
+TEST_F(BuiltInStdole, TypesHaveTheStandardOrderNamesGuidsKindsAndFlags) {
+    ASSERT_EQ(builtIn.types.size(), shipped.types.size());
+    for (size_t i = 0; i < shipped.types.size(); ++i) {
+        const TypeInfo& ours = builtIn.types[i];
+        const TypeInfo& theirs = shipped.types[i];
+        SCOPED_TRACE(theirs.name);
+        EXPECT_EQ(ours.name, theirs.name) << "type " << i;
+        EXPECT_EQ(ours.guid, theirs.guid) << ours.guid.toString();
+        EXPECT_EQ(ours.kind, theirs.kind);
+        EXPECT_EQ(ours.flags, theirs.flags);
+        ASSERT_EQ(ours.aliasType.has_value(), theirs.aliasType.has_value());
+        if (ours.aliasType) {
+            EXPECT_EQ(shapeOf(builtIn, *ours.aliasType), shapeOf(shipped, *theirs.aliasType));
+        }
+    }
+}
+
+TEST_F(BuiltInStdole, IUnknownAndIDispatchHaveTheSameFunctions) {
+    for (const char* name : {"IUnknown", "IDispatch"}) {
+        SCOPED_TRACE(name);
+        const auto find = [&](const LibraryInfo& library) -> const TypeInfo& {
+            for (const TypeInfo& type : library.types)
+                if (type.name == name) return type;
+            throw std::runtime_error(name);
+        };
+        const TypeInfo& ours = find(builtIn);
+        const TypeInfo& theirs = find(shipped);
+        EXPECT_EQ(ours.inheritedFunctions, theirs.inheritedFunctions);
+        EXPECT_EQ(ours.sizeVtable, theirs.sizeVtable);
+        EXPECT_EQ(ours.baseType, theirs.baseType);
+        ASSERT_EQ(ours.funcs.size(), theirs.funcs.size());
+        for (size_t f = 0; f < ours.funcs.size(); ++f) {
+            const FuncDesc& a = ours.funcs[f];
+            const FuncDesc& b = theirs.funcs[f];
+            SCOPED_TRACE(b.name);
+            EXPECT_EQ(a.name, b.name);
+            EXPECT_EQ(a.memberId, b.memberId);
+            EXPECT_EQ(a.funcKind, b.funcKind);
+            EXPECT_EQ(a.invokeKind, b.invokeKind);
+            EXPECT_EQ(a.callConv, b.callConv);
+            EXPECT_EQ(a.flags, b.flags);
+            EXPECT_EQ(a.vtableOffset, b.vtableOffset);
+            EXPECT_EQ(shapeOf(builtIn, a.returnType), shapeOf(shipped, b.returnType));
+            ASSERT_EQ(a.params.size(), b.params.size());
+            for (size_t p = 0; p < a.params.size(); ++p) {
+                EXPECT_EQ(a.params[p].name, b.params[p].name);
+                EXPECT_EQ(a.params[p].flags, b.params[p].flags) << b.params[p].name;
+                EXPECT_EQ(shapeOf(builtIn, a.params[p].type), shapeOf(shipped, b.params[p].type))
+                    << b.params[p].name;
+            }
+        }
+    }
+}
+
+// What the built-in library adds beyond the two base interfaces, against the same file.
+TEST_F(BuiltInStdole, FontAndPictureMembersMatch) {
+    for (const char* name : {"Font", "Picture", "FontEvents", "OLE_TRISTATE", "LoadPictureConstants"}) {
+        SCOPED_TRACE(name);
+        size_t index = 0;
+        while (index < shipped.types.size() && shipped.types[index].name != name) ++index;
+        ASSERT_LT(index, shipped.types.size());
+        const TypeInfo& ours = builtIn.types[index];
+        const TypeInfo& theirs = shipped.types[index];
+        ASSERT_EQ(ours.vars.size(), theirs.vars.size());
+        for (size_t v = 0; v < ours.vars.size(); ++v) {
+            EXPECT_EQ(ours.vars[v].name, theirs.vars[v].name);
+            EXPECT_EQ(ours.vars[v].memberId, theirs.vars[v].memberId) << theirs.vars[v].name;
+            EXPECT_EQ(ours.vars[v].varKind, theirs.vars[v].varKind) << theirs.vars[v].name;
+            EXPECT_EQ(ours.vars[v].flags, theirs.vars[v].flags) << theirs.vars[v].name;
+            EXPECT_EQ(shapeOf(builtIn, ours.vars[v].type), shapeOf(shipped, theirs.vars[v].type))
+                << theirs.vars[v].name;
+        }
+        ASSERT_EQ(ours.funcs.size(), theirs.funcs.size());
+        for (size_t f = 0; f < ours.funcs.size(); ++f) {
+            EXPECT_EQ(ours.funcs[f].name, theirs.funcs[f].name);
+            EXPECT_EQ(ours.funcs[f].memberId, theirs.funcs[f].memberId);
+            ASSERT_EQ(ours.funcs[f].params.size(), theirs.funcs[f].params.size());
+            for (size_t p = 0; p < ours.funcs[f].params.size(); ++p)
+                EXPECT_EQ(shapeOf(builtIn, ours.funcs[f].params[p].type),
+                          shapeOf(shipped, theirs.funcs[f].params[p].type))
+                    << theirs.funcs[f].params[p].name;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vantrel
