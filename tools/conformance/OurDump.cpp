@@ -4,43 +4,13 @@
 #include <cstdio>
 #include <vector>
 
+#include "tools/conformance/DumpText.h"
 #include "typelib/DispatchView.h"
 #include "typelib/ImportResolver.h"
 
 namespace vantrel::conformance {
 
 namespace {
-
-// Every text in the dump is quoted; quotes, backslashes and control characters escaped.
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\x%02X", static_cast<unsigned>(byte));
-            out += buffer;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-std::string hex(uint64_t value) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "0x%llX", static_cast<unsigned long long>(value));
-    return buffer;
-}
-
-std::string doubleText(double value, int digits) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
-    return buffer;
-}
 
 std::string variantText(const Variant& v) {
     std::string text = std::to_string(v.vt) + ":";

@@ -21,6 +21,12 @@
 #include <string>
 #include <vector>
 
+#include "DumpText.h"
+
+using vantrel::conformance::doubleText;
+using vantrel::conformance::hex;
+using vantrel::conformance::quoted;
+
 namespace {
 
 // The platform's reader crashes on some functions (a read through a null pointer inside
@@ -62,31 +68,6 @@ std::string utf8(BSTR text) {
     return text ? utf8(text, static_cast<int>(SysStringLen(text))) : std::string();
 }
 
-// Every text in the dump is quoted; quotes, backslashes and control characters escaped.
-std::string quoted(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\x%02X", byte);
-            out += buffer;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-std::string hex(unsigned long value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "0x%lX", value);
-    return buffer;
-}
-
 std::string guidText(const GUID& g) {
     char buffer[48];
     std::snprintf(buffer, sizeof buffer, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
@@ -97,11 +78,6 @@ std::string guidText(const GUID& g) {
 
 std::string hresultText(HRESULT hr) { return hex(static_cast<unsigned long>(hr)); }
 
-std::string doubleText(double value, int digits) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
-    return buffer;
-}
 
 // "vt:value" for the kinds type libraries store as constants and defaults.
 std::string variantText(const VARIANT& v) {
