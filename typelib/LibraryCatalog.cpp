@@ -24,8 +24,12 @@ public:
                                 int32_t importedTypeIndex) override {
         if (const std::shared_ptr<LibraryCatalog> catalog = catalog_.lock())
             return catalog->resolve(from, importedTypeIndex);
-        return unreachableImport(from->info,
-                                 from->info.importedTypes[static_cast<size_t>(importedTypeIndex)]);
+        const std::vector<ImportedType>& imported = from->info.importedTypes;
+        if (importedTypeIndex < 0 || static_cast<size_t>(importedTypeIndex) >= imported.size())
+            return damagedLibrary(*from, "a type reference points to imported type " +
+                                             std::to_string(importedTypeIndex) +
+                                             ", which does not exist");
+        return unreachableImport(from->info, imported[static_cast<size_t>(importedTypeIndex)]);
     }
 
 private:
@@ -136,7 +140,19 @@ std::shared_ptr<const LoadedLibrary> LibraryCatalog::findKnown(const ImportedLib
 
 std::shared_ptr<const LoadedLibrary> LibraryCatalog::findInFolder(const LoadedLibrary& from,
                                                                   const ImportedLibrary& wanted) {
-    const FolderListing& folder = folderOf(from);
+    // A library once looked for in vain is not looked for again: every reference to a
+    // type of it would otherwise compare the whole folder again.
+    const std::string folderKey = folderKeyOf(from);
+    const std::string missingKey = folderKey + "|" + wanted.libid.toString() + "|" +
+                                   std::to_string(wanted.majorVersion);
+    if (notInFolder_.count(missingKey)) return nullptr;
+    std::shared_ptr<const LoadedLibrary> found = searchFolder(folderOf(folderKey), wanted);
+    if (!found) notInFolder_.insert(missingKey);
+    return found;
+}
+
+std::shared_ptr<const LoadedLibrary> LibraryCatalog::searchFolder(const FolderListing& folder,
+                                                                  const ImportedLibrary& wanted) {
     const std::string named = wanted.fileName.empty() ? std::string() : folder.find(baseName(wanted.fileName));
     if (!named.empty() && !openedByLoader(pathKey(named))) {
         std::shared_ptr<const LoadedLibrary> library = openOnce(named);
@@ -158,8 +174,11 @@ bool LibraryCatalog::openedByLoader(const std::string& key) const {
     });
 }
 
-const FolderListing& LibraryCatalog::folderOf(const LoadedLibrary& library) {
-    const std::string folder = pathKey(fs::path(library.path).parent_path().string());
+std::string LibraryCatalog::folderKeyOf(const LoadedLibrary& library) {
+    return pathKey(fs::path(library.path).parent_path().string());
+}
+
+const FolderListing& LibraryCatalog::folderOf(const std::string& folder) {
     auto found = folders_.find(folder);
     if (found == folders_.end()) found = folders_.emplace(folder, FolderListing(folder)).first;
     return found->second;
@@ -183,35 +202,38 @@ std::shared_ptr<const LoadedLibrary> LibraryCatalog::openOnce(const std::string&
 
 std::shared_ptr<const LoadedLibrary> LibraryCatalog::builtInStandardOle(SysKind sysKind) {
     std::shared_ptr<const LoadedLibrary>& slot = builtIn_[static_cast<int>(sysKind)];
-    if (!slot) {
-        slot = wrap("stdole2.tlb (built in)", standardOleLibrary(sysKind), weakSelf_);
-        remember(slot);
-    }
+    // Not remembered as opened: a stdole2.tlb beside a later component still comes first.
+    if (!slot) slot = wrap("stdole2.tlb (built in)", standardOleLibrary(sysKind), weakSelf_);
     return slot;
 }
 
-const LibraryCatalog::GuidIndex& LibraryCatalog::guidsOf(const LoadedLibrary& library) {
-    auto known = std::find_if(known_.begin(), known_.end(), [&](const KnownLibrary& entry) {
+std::optional<int32_t> LibraryCatalog::typeWithGuid(const LoadedLibrary& library, const Guid& guid) {
+    const std::vector<TypeInfo>& types = library.info.types;
+    const auto known = std::find_if(known_.begin(), known_.end(), [&](const KnownLibrary& entry) {
         return entry.library.lock().get() == &library;
     });
-    // Every library the catalog answers with is known; the fallback only keeps this total.
-    if (known == known_.end()) known = known_.insert(known_.end(), KnownLibrary{});
+    // The built-in library is not among the known ones; its few types are searched.
+    if (known == known_.end()) {
+        for (size_t i = 0; i < types.size(); ++i)
+            if (types[i].guid == guid) return static_cast<int32_t>(i);
+        return std::nullopt;
+    }
     if (!known->guids) {
         known->guids = std::make_shared<GuidIndex>();
-        const std::vector<TypeInfo>& types = library.info.types;
         for (size_t i = 0; i < types.size(); ++i)
             if (!types[i].guid.isNull()) known->guids->emplace(types[i].guid, static_cast<int32_t>(i));
     }
-    return *known->guids;
+    const auto found = known->guids->find(guid);
+    if (found == known->guids->end()) return std::nullopt;
+    return found->second;
 }
 
 Expected<TypeEntry> LibraryCatalog::findType(const std::shared_ptr<const LoadedLibrary>& library,
                                              const LoadedLibrary& from,
                                              const ImportedType& imported) {
     if (imported.byGuid) {
-        const GuidIndex& guids = guidsOf(*library);
-        const auto found = guids.find(imported.guid);
-        if (found != guids.end()) return TypeEntry(library, found->second);
+        if (const std::optional<int32_t> index = typeWithGuid(*library, imported.guid))
+            return TypeEntry(library, *index);
         return makeError(errc::LibNotRegistered,
                          "The type " + imported.guid.toString() + " that " + from.path +
                              " imports is not in the type library " + library->path);

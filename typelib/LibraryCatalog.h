@@ -8,8 +8,10 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "typelib/FolderListing.h"
@@ -52,9 +54,12 @@ private:
     std::shared_ptr<const LoadedLibrary> findKnown(const ImportedLibrary& wanted);
     std::shared_ptr<const LoadedLibrary> findInFolder(const LoadedLibrary& from,
                                                       const ImportedLibrary& wanted);
+    std::shared_ptr<const LoadedLibrary> searchFolder(const FolderListing& folder,
+                                                      const ImportedLibrary& wanted);
     std::shared_ptr<const LoadedLibrary> builtInStandardOle(SysKind sysKind);
     std::shared_ptr<const LoadedLibrary> openOnce(const std::string& path);
-    const FolderListing& folderOf(const LoadedLibrary& library);
+    static std::string folderKeyOf(const LoadedLibrary& library);
+    const FolderListing& folderOf(const std::string& folderKey);
     // A library the loader opened from that file is alive, so its LIBID is known already.
     bool openedByLoader(const std::string& pathKey) const;
     void remember(const std::shared_ptr<const LoadedLibrary>& library);
@@ -62,7 +67,7 @@ private:
                                               std::shared_ptr<ImportResolver> imports);
     Expected<TypeEntry> findType(const std::shared_ptr<const LoadedLibrary>& library,
                                  const LoadedLibrary& from, const ImportedType& imported);
-    const GuidIndex& guidsOf(const LoadedLibrary& library);
+    std::optional<int32_t> typeWithGuid(const LoadedLibrary& library, const Guid& guid);
 
     mutable std::mutex mutex_;
     std::vector<KnownLibrary> known_;
@@ -70,6 +75,7 @@ private:
     std::unordered_map<std::string, std::shared_ptr<const LoadedLibrary>> files_;
     std::vector<std::string> filesOpened_;
     std::unordered_map<std::string, FolderListing> folders_;
+    std::unordered_set<std::string> notInFolder_;  // "folder|LIBID|major" searched in vain
     std::unordered_map<int, std::shared_ptr<const LoadedLibrary>> builtIn_;  // by SysKind
     // The resolver of the libraries the catalog opens itself: it refers to the catalog
     // weakly, so that the catalog and the libraries it keeps do not keep each other.

@@ -275,6 +275,21 @@ TEST(ImportSearch, ALibraryImportingItselfResolvesToItself) {
     EXPECT_EQ(fullView(library, "Font").front().Name, "QueryInterface");
 }
 
+TEST(ImportSearch, AStdole2BesideALaterComponentComesBeforeTheBuiltInOne) {
+    const std::string realFolder = VANTREL_REAL_LIBS_DIR;
+    if (!std::filesystem::exists(realFolder + "/stdole2.tlb")) GTEST_SKIP() << "no real libraries";
+    const std::shared_ptr<LibraryCatalog> catalog = LibraryCatalog::create();
+    const LibraryInfo info = read(fixture("Control.tlb"));
+    const auto here = catalog->adopt(fixture("Control.tlb"), info);
+    const auto there = catalog->adopt(realFolder + "/Control.tlb", info);
+    Expected<TypeEntry> builtIn = catalog->resolve(here, 0);
+    Expected<TypeEntry> shipped = catalog->resolve(there, 0);
+    ASSERT_TRUE(builtIn && shipped);
+    EXPECT_EQ(builtIn->library()->path, "stdole2.tlb (built in)");
+    EXPECT_EQ(shipped->library()->path, realFolder + "/stdole2.tlb");
+    EXPECT_EQ(builtIn->Name(), shipped->Name());
+}
+
 // Two made-up libraries in a folder that does not exist, importing each other.
 struct Pair {
     std::shared_ptr<const LoadedLibrary> a;
