@@ -1,0 +1,425 @@
+// Damaged copies of the fixtures and real libraries, made at run time, opened through
+// the loader and walked through every member and page. Structural damage fails the open
+// with a description naming the file; damage inside one type's records leaves the
+// library open and makes that type's member questions answer with the error; loops and
+// chains end. None of them crashes or hangs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <set>
+
+#include "ReaderChecks.h"
+#include "fuzz/LibraryWalk.h"
+#include "typelib/PeResources.h"
+#include "typelib/TypeLibrary.h"
+
+namespace vantrel::testing {
+namespace {
+
+constexpr int kSegmentCount = 15;
+constexpr int kReferenceSegment = 3;
+constexpr int kGuidSegment = 5;
+constexpr int kNameSegment = 7;
+constexpr int kStringSegment = 8;
+constexpr int kTypeDescSegment = 9;
+constexpr size_t kEntrySize = 100;
+constexpr uint8_t kInterface = 3;
+constexpr uint8_t kCoclass = 5;
+constexpr uint8_t kAlias = 6;
+
+// The raw libraries the damage is made from: small fixtures and two real ones.
+std::vector<std::string> msftInputs() {
+    return {fixturePath("Fixture.tlb"), fixturePath("Control.tlb"), fixturePath("Fixture64.tlb"),
+            fixturePath("Importer.tlb"), realLibraryPath("stdole2.tlb"), realLibraryPath("activeds.tlb")};
+}
+
+// A file's raw library: the file itself, or its TYPELIB resource (Wine ships its .tlb
+// files as PE images).
+std::vector<uint8_t> msftBytes(const std::string& path) {
+    const std::vector<uint8_t> file = bytesOf(path);
+    if (!isPeImage(file)) return file;
+    const auto resources = findTypeLibResources(file);
+    if (!resources || resources->empty()) throw std::runtime_error("no TYPELIB resource in " + path);
+    const std::span<const uint8_t> data = defaultTypeLibResource(*resources)->data;
+    return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+int typeCount(const std::vector<uint8_t>& msft) { return static_cast<int>(getU32(msft, 0x20)); }
+uint8_t kindOf(const std::vector<uint8_t>& msft, int type) { return msft[typeInfoOffset(msft, type)] & 0xF; }
+size_t segmentLength(const std::vector<uint8_t>& msft, int segment) {
+    return getU32(msft, segmentDirectoryOffset(msft) + 16 * static_cast<size_t>(segment) + 4);
+}
+std::vector<int> typesOfKind(const std::vector<uint8_t>& msft, uint8_t kind) {
+    std::vector<int> types;
+    for (int i = 0; i < typeCount(msft); ++i)
+        if (kindOf(msft, i) == kind) types.push_back(i);
+    return types;
+}
+std::string nameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// Every offset where one structure of the file ends and the next begins.
+std::set<size_t> structureBoundaries(const std::vector<uint8_t>& msft) {
+    std::set<size_t> cuts{0, 4, 0x20, 0x54};
+    const size_t directory = segmentDirectoryOffset(msft);
+    cuts.insert(directory);
+    cuts.insert(directory + 16 * kSegmentCount);
+    for (int s = 0; s < kSegmentCount; ++s) {
+        const size_t at = segmentOffset(msft, s);
+        if (at == 0xFFFFFFFFu) continue;
+        cuts.insert(at);
+        cuts.insert(at + segmentLength(msft, s));
+    }
+    for (int i = 0; i < typeCount(msft); ++i) {
+        const size_t entry = typeInfoOffset(msft, i);
+        cuts.insert(entry);
+        const size_t block = getU32(msft, entry + 4);
+        if (block + 4 > msft.size()) continue;
+        cuts.insert(block);
+        cuts.insert(block + 4);
+        cuts.insert(block + 4 + getU32(msft, block));
+    }
+    return cuts;
+}
+
+// The furthest byte that the header and the segments reach; member blocks lie beyond.
+size_t segmentsEnd(const std::vector<uint8_t>& msft) {
+    size_t end = segmentDirectoryOffset(msft) + 16 * kSegmentCount;
+    for (int s = 0; s < kSegmentCount; ++s) {
+        if (segmentOffset(msft, s) != 0xFFFFFFFFu) end = std::max(end, segmentOffset(msft, s) + segmentLength(msft, s));
+    }
+    return end;
+}
+
+struct Outcome {
+    bool opened = false;
+    std::string openError;
+    hardening::WalkResult walk;
+};
+
+Outcome openAndWalk(const std::vector<uint8_t>& bytes, const std::string& name) {
+    Outcome outcome;
+    outcome.walk = hardening::walkLibrary(bytes, name);
+    outcome.opened = outcome.walk.opened;
+    outcome.openError = outcome.walk.openError;
+    return outcome;
+}
+
+// The answer of GetMembers for one type of a damaged library.
+Expected<Collection<MemberItem>> membersOf(const std::vector<uint8_t>& bytes, int type) {
+    TypeLibraryLoader loader;
+    const Expected<TypeLibrary> library = loader.OpenFromBytes(bytes, "Damaged.tlb");
+    if (!library) return library.error();
+    return library->GetMembers(type, memberview::AllMembers);
+}
+
+// A cut inside the header or the segments fails the open; a cut among the member blocks
+// leaves the library open with the cut types' member questions answering with the error.
+TEST(DamagedFiles, TruncatedAtEveryStructureBoundary) {
+    for (const std::string& path : msftInputs()) {
+        const std::vector<uint8_t> whole = msftBytes(path);
+        const size_t needed = segmentsEnd(whole);
+        int memberCuts = 0;
+        for (const size_t boundary : structureBoundaries(whole)) {
+            for (const size_t cut : {boundary - 1, boundary, boundary + 1}) {
+                if (cut >= whole.size()) continue;
+                SCOPED_TRACE(nameOf(path) + " cut at " + std::to_string(cut));
+                const std::vector<uint8_t> bytes(whole.begin(), whole.begin() + static_cast<long>(cut));
+                const Outcome outcome = openAndWalk(bytes, "Cut.tlb");
+                EXPECT_EQ(outcome.walk.emptyDescriptions, 0);
+                if (cut < needed) {
+                    ASSERT_FALSE(outcome.opened);
+                    EXPECT_NE(outcome.openError.find("Cut.tlb"), std::string::npos) << outcome.openError;
+                } else if (cut + 4 < whole.size()) {
+                    ASSERT_TRUE(outcome.opened) << outcome.openError;
+                    EXPECT_GT(outcome.walk.errors, 0);
+                    ++memberCuts;
+                }
+            }
+        }
+        EXPECT_GT(memberCuts, 0) << path;
+    }
+}
+
+struct Damage {
+    const char* name;
+    std::function<void(std::vector<uint8_t>&)> apply;
+};
+
+// Offsets and counts of every typeinfo entry set past the end of their table, to -2
+// (negative, but not the -1 that means "none") and to the largest value.
+std::vector<Damage> entryFieldDamage() {
+    struct Field {
+        const char* name;
+        size_t offset;
+    };
+    const Field fields[] = {{"member block", 0x04}, {"member counts", 0x18}, {"guid", 0x2C},
+                            {"name", 0x34},         {"doc string", 0x3C},    {"interface count", 0x4C},
+                            {"datatype1", 0x54},    {"datatype2", 0x58}};
+    const uint32_t values[] = {0x00FFFFF0u, 0xFFFFFFFEu, 0x7FFFFFFFu};
+    std::vector<Damage> damage;
+    for (const Field& field : fields) {
+        for (const uint32_t value : values) {
+            damage.push_back({field.name, [field, value](std::vector<uint8_t>& b) {
+                                  for (int i = 0; i < typeCount(b); ++i) putU32(b, typeInfoOffset(b, i) + field.offset, value);
+                              }});
+        }
+    }
+    return damage;
+}
+
+TEST(DamagedFiles, OffsetsAndCountsOutOfRangeNeverGiveAnUndescribedAnswer) {
+    for (const std::string& path : msftInputs()) {
+        const std::vector<uint8_t> original = msftBytes(path);
+        for (const Damage& damage : entryFieldDamage()) {
+            SCOPED_TRACE(nameOf(path) + ": " + damage.name);
+            std::vector<uint8_t> bytes = original;
+            damage.apply(bytes);
+            const Outcome outcome = openAndWalk(bytes, "Damaged.tlb");
+            EXPECT_EQ(outcome.walk.emptyDescriptions, 0);
+            if (!outcome.opened) {
+                EXPECT_NE(outcome.openError.find("Damaged.tlb"), std::string::npos) << outcome.openError;
+            }
+        }
+    }
+}
+
+TEST(DamagedFiles, MemberBlockPastTheEndFailsOnlyThatTypesMembers) {
+    for (const std::string& path : msftInputs()) {
+        SCOPED_TRACE(nameOf(path));
+        std::vector<uint8_t> bytes = msftBytes(path);
+        int damaged = -1;
+        for (int i = 0; i < typeCount(bytes) && damaged < 0; ++i)
+            if (getU32(bytes, typeInfoOffset(bytes, i) + 0x18) != 0) damaged = i;
+        ASSERT_GE(damaged, 0);
+        putU32(bytes, typeInfoOffset(bytes, damaged) + 4, static_cast<uint32_t>(bytes.size()) - 2);
+        const auto members = membersOf(bytes, damaged);
+        ASSERT_FALSE(members);
+        EXPECT_NE(members.error().description.find("member"), std::string::npos) << members.error().description;
+        EXPECT_EQ(openAndWalk(bytes, "Damaged.tlb").walk.emptyDescriptions, 0);
+    }
+}
+
+// An interface's base is named by its typeinfo offset in datatype1.
+TEST(DamagedFiles, BaseInterfaceCyclesAreErrorsOfTheTypesInTheCycle) {
+    for (const std::string& path : msftInputs()) {
+        const std::vector<uint8_t> original = msftBytes(path);
+        const std::vector<int> interfaces = typesOfKind(original, kInterface);
+        if (interfaces.size() < 2) continue;
+        const int a = interfaces[0];
+        const int b = interfaces[1];
+        const Damage cycles[] = {
+            {"itself", [a](auto& bytes) { putU32(bytes, typeInfoOffset(bytes, a) + 0x54, static_cast<uint32_t>(a * kEntrySize)); }},
+            {"two interfaces",
+             [a, b](auto& bytes) {
+                 putU32(bytes, typeInfoOffset(bytes, a) + 0x54, static_cast<uint32_t>(b * kEntrySize));
+                 putU32(bytes, typeInfoOffset(bytes, b) + 0x54, static_cast<uint32_t>(a * kEntrySize));
+             }},
+        };
+        for (const Damage& cycle : cycles) {
+            SCOPED_TRACE(nameOf(path) + ": base is " + cycle.name);
+            std::vector<uint8_t> bytes = original;
+            cycle.apply(bytes);
+            const auto members = membersOf(bytes, a);
+            ASSERT_FALSE(members);
+            EXPECT_FALSE(members.error().description.empty());
+            EXPECT_EQ(openAndWalk(bytes, "Damaged.tlb").walk.emptyDescriptions, 0);
+        }
+    }
+}
+
+// A coclass's interfaces are a chain in the reference table from datatype1; each entry
+// starts with the interface's reference and ends with the offset of the next one.
+TEST(DamagedFiles, CoclassWhoseDefaultInterfaceIsItselfEnds) {
+    for (const std::string& path : msftInputs()) {
+        const std::vector<uint8_t> original = msftBytes(path);
+        for (const int coclass : typesOfKind(original, kCoclass)) {
+            SCOPED_TRACE(nameOf(path) + ": coclass " + std::to_string(coclass));
+            std::vector<uint8_t> bytes = original;
+            const uint32_t first = getU32(bytes, typeInfoOffset(bytes, coclass) + 0x54);
+            if (first + 16 > segmentLength(bytes, kReferenceSegment)) continue;
+            putU32(bytes, segmentOffset(bytes, kReferenceSegment) + first, static_cast<uint32_t>(coclass * kEntrySize));
+            const Outcome outcome = openAndWalk(bytes, "Damaged.tlb");
+            EXPECT_EQ(outcome.walk.emptyDescriptions, 0);
+            if (!outcome.opened) {
+                EXPECT_FALSE(outcome.openError.empty());
+            }
+        }
+    }
+}
+
+// Type descriptions are 8-byte entries: the variant type, then the element (an offset
+// in the same table) or the user-defined type's reference.
+TEST(DamagedFiles, TypeDescriptionAndAliasCyclesEnd) {
+    const Damage cycles[] = {
+        {"two descriptions pointing at each other",
+         [](auto& b) {
+             const size_t table = segmentOffset(b, kTypeDescSegment);
+             if (segmentLength(b, kTypeDescSegment) < 16) return;
+             putU32(b, table, vt::Ptr);
+             putU32(b, table + 4, 8);
+             putU32(b, table + 8, vt::SafeArray);
+             putU32(b, table + 12, 0);
+         }},
+        {"alias of itself, and an alias of that one",
+         [](auto& b) {
+             const std::vector<int> aliases = typesOfKind(b, kAlias);
+             const size_t table = segmentOffset(b, kTypeDescSegment);
+             if (aliases.empty() || segmentLength(b, kTypeDescSegment) < 8) return;
+             putU32(b, table, vt::UserDefined);
+             putU32(b, table + 4, static_cast<uint32_t>(aliases[0] * kEntrySize));
+             for (const int alias : aliases) putU32(b, typeInfoOffset(b, alias) + 0x54, 0);
+         }},
+    };
+    for (const std::string& path : msftInputs()) {
+        for (const Damage& cycle : cycles) {
+            SCOPED_TRACE(nameOf(path) + ": " + cycle.name);
+            std::vector<uint8_t> bytes = msftBytes(path);
+            cycle.apply(bytes);
+            const Outcome outcome = openAndWalk(bytes, "Damaged.tlb");
+            EXPECT_EQ(outcome.walk.emptyDescriptions, 0);
+            if (!outcome.opened) {
+                EXPECT_NE(outcome.openError.find("Damaged.tlb"), std::string::npos) << outcome.openError;
+            }
+        }
+    }
+}
+
+// The name and GUID tables chain their entries by hash; the reader looks names and GUIDs
+// up by offset and never walks the chains, so chains that loop change nothing.
+TEST(DamagedFiles, LoopingHashChainsChangeNothing) {
+    for (const std::string& path : msftInputs()) {
+        SCOPED_TRACE(nameOf(path));
+        const std::vector<uint8_t> original = msftBytes(path);
+        std::vector<uint8_t> bytes = original;
+        const size_t guids = segmentOffset(bytes, kGuidSegment);
+        for (size_t at = 0; at + 24 <= segmentLength(bytes, kGuidSegment); at += 24)
+            putU32(bytes, guids + at + 20, static_cast<uint32_t>(at));
+        const size_t names = segmentOffset(bytes, kNameSegment);
+        for (size_t at = 0; at + 12 <= segmentLength(bytes, kNameSegment);) {
+            putU32(bytes, names + at + 4, static_cast<uint32_t>(at));
+            at += (12 + bytes[names + at + 8] + 3) & ~size_t{3};
+        }
+        const Outcome damaged = openAndWalk(bytes, "Damaged.tlb");
+        const Outcome intact = openAndWalk(original, "Damaged.tlb");
+        ASSERT_TRUE(damaged.opened) << damaged.openError;
+        EXPECT_EQ(damaged.walk.operations, intact.walk.operations);
+        EXPECT_EQ(damaged.walk.errors, intact.walk.errors);
+    }
+}
+
+// A name's length byte or a string's length word that reaches past its table. Without
+// its name a type can't be listed, so the open fails; a damaged doc string only costs
+// the type its members.
+TEST(DamagedFiles, NamesAndStringsLongerThanTheirTableAreErrors) {
+    struct LengthDamage {
+        const char* name;
+        bool failsOpen;
+        std::function<void(std::vector<uint8_t>&)> apply;
+    };
+    const LengthDamage cases[] = {
+        {"type name", true,
+         [](auto& b) {
+             const uint32_t last = static_cast<uint32_t>(segmentLength(b, kNameSegment)) - 12;
+             putU32(b, typeInfoOffset(b, 0) + 0x34, last);
+             b[segmentOffset(b, kNameSegment) + last + 8] = 0xFF;
+         }},
+        {"type doc string", false,
+         [](auto& b) {
+             const uint32_t last = static_cast<uint32_t>(segmentLength(b, kStringSegment)) - 2;
+             putU32(b, typeInfoOffset(b, 0) + 0x3C, last);
+             putU16(b, segmentOffset(b, kStringSegment) + last, 0xFFFF);
+         }},
+    };
+    for (const std::string& path : msftInputs()) {
+        for (const LengthDamage& c : cases) {
+            SCOPED_TRACE(nameOf(path) + ": " + c.name);
+            std::vector<uint8_t> bytes = msftBytes(path);
+            if (segmentLength(bytes, kStringSegment) < 2) continue;
+            c.apply(bytes);
+            const Outcome outcome = openAndWalk(bytes, "Damaged.tlb");
+            EXPECT_EQ(outcome.walk.emptyDescriptions, 0);
+            if (c.failsOpen) {
+                ASSERT_FALSE(outcome.opened);
+                EXPECT_NE(outcome.openError.find("Damaged.tlb"), std::string::npos) << outcome.openError;
+            } else {
+                const auto members = membersOf(bytes, 0);
+                ASSERT_FALSE(members);
+                EXPECT_NE(members.error().description.find("string"), std::string::npos) << members.error().description;
+            }
+        }
+    }
+}
+
+TEST(DamagedFiles, EmptyFilesFoldersAndMissingFilesAreErrors) {
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vantrel-hardening";
+    std::filesystem::create_directories(folder);
+    { std::ofstream(folder / "Empty.tlb"); }
+    for (const std::filesystem::path& path : {folder / "Empty.tlb", folder, folder / "Missing.tlb"}) {
+        SCOPED_TRACE(path.string());
+        TypeLibraryLoader loader;
+        const Expected<TypeLibrary> library = loader.OpenFromFile(path.string());
+        ASSERT_FALSE(library);
+        EXPECT_NE(library.error().description.find(path.filename().string()), std::string::npos)
+            << library.error().description;
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// The offset of a PE image's resource directory in the file.
+size_t resourceRoot(const std::vector<uint8_t>& pe) {
+    const size_t header = getU32(pe, 0x3C);
+    const size_t optional = header + 24;
+    const bool plus = (pe.at(optional) | (pe.at(optional + 1) << 8)) == 0x20B;
+    const uint32_t rva = getU32(pe, optional + (plus ? 112 : 96) + 16);
+    const size_t sections = optional + (pe.at(header + 20) | (pe.at(header + 21) << 8));
+    for (size_t i = 0; i < static_cast<size_t>(pe.at(header + 6) | (pe.at(header + 7) << 8)); ++i) {
+        const size_t s = sections + 40 * i;
+        const uint32_t va = getU32(pe, s + 12);
+        if (rva >= va && rva < va + getU32(pe, s + 16)) return rva - va + getU32(pe, s + 20);
+    }
+    throw std::runtime_error("no resource section");
+}
+
+// The second-level directories (one per resource type), as offsets from the root.
+std::vector<size_t> idDirectories(const std::vector<uint8_t>& pe, size_t root) {
+    const size_t entries = (pe.at(root + 12) | (pe.at(root + 13) << 8)) + (pe.at(root + 14) | (pe.at(root + 15) << 8));
+    std::vector<size_t> directories;
+    for (size_t i = 0; i < entries; ++i) {
+        const uint32_t target = getU32(pe, root + 16 + 8 * i + 4);
+        if (target & 0x80000000u) directories.push_back(target & 0x7FFFFFFFu);
+    }
+    return directories;
+}
+
+// Directory entries follow the 16-byte directory header; an entry's second word is a
+// subdirectory's offset from the root, with the top bit set.
+TEST(DamagedFiles, ResourceTreeLoopsEndWithAnError) {
+    for (const char* name : {"Fixture32.dll", "Fixture64.dll"}) {
+        const std::vector<uint8_t> original = bytesOf(fixturePath(name));
+        const size_t root = resourceRoot(original);
+        const Damage loops[] = {
+            {"a type entry pointing at the root", [root](auto& b) { putU32(b, root + 20, 0x80000000u); }},
+            {"an id entry pointing at the root",
+             [root](auto& b) {
+                 for (const size_t ids : idDirectories(b, root)) putU32(b, root + ids + 20, 0x80000000u);
+             }},
+            {"an id entry pointing at its own directory",
+             [root](auto& b) {
+                 for (const size_t ids : idDirectories(b, root)) putU32(b, root + ids + 20, 0x80000000u | static_cast<uint32_t>(ids));
+             }},
+        };
+        for (const Damage& loop : loops) {
+            SCOPED_TRACE(std::string(name) + ": " + loop.name);
+            std::vector<uint8_t> bytes = original;
+            loop.apply(bytes);
+            const Outcome outcome = openAndWalk(bytes, "Damaged.dll");
+            ASSERT_FALSE(outcome.opened);
+            EXPECT_NE(outcome.openError.find("Damaged.dll"), std::string::npos) << outcome.openError;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::testing
