@@ -67,6 +67,14 @@ public:
             asIndex(view_.variables.size() - 1);
     }
 
+    // Room for this many more members, so that large views are not copied as they grow.
+    void reserve(size_t functions, size_t variables) {
+        view_.functions.reserve(view_.functions.size() + functions);
+        view_.variables.reserve(view_.variables.size() + variables);
+        view_.members.reserve(view_.members.size() + functions + variables);
+        openProperties_.reserve(openProperties_.size() + functions);
+    }
+
     MemberView finish() { return std::move(view_); }
 
 private:
@@ -124,10 +132,12 @@ Expected<std::vector<ViewFunction>> interfaceFunctions(const TypeEntry& type) {
 }
 
 Expected<void> addInterfaceMembers(ViewBuilder& builder, const TypeEntry& type) {
-    for (ViewFunction& function : VANTREL_TRY(interfaceFunctions(type)))
-        builder.addFunction(std::move(function));
+    std::vector<ViewFunction> functions = VANTREL_TRY(interfaceFunctions(type));
     const TypeInfo& info = type.info();
-    if (info.kind == TypeKind::Dispatch && !info.isDual())
+    const bool withVariables = info.kind == TypeKind::Dispatch && !info.isDual();
+    builder.reserve(functions.size(), withVariables ? info.vars.size() : 0);
+    for (ViewFunction& function : functions) builder.addFunction(std::move(function));
+    if (withVariables)
         for (const VarDesc& var : info.vars)
             builder.addVariable({type.library(), &var}, variableKinds(var));
     return {};
@@ -167,13 +177,16 @@ Expected<void> addCoclassMembers(ViewBuilder& builder, const TypeEntry& coclass)
     if (incoming) VANTREL_CHECK(addInterfaceMembers(builder, *incoming));
     const std::optional<TypeEntry> events =
         VANTREL_TRY(coclassInterface(coclass, pickInterface(implTypes, true)));
-    if (events)
-        for (ViewFunction& function : VANTREL_TRY(interfaceFunctions(*events)))
-            builder.addEvent(std::move(function));
+    if (events) {
+        std::vector<ViewFunction> functions = VANTREL_TRY(interfaceFunctions(*events));
+        builder.reserve(functions.size(), 0);
+        for (ViewFunction& function : functions) builder.addEvent(std::move(function));
+    }
     return {};
 }
 
 void addModuleMembers(ViewBuilder& builder, const TypeEntry& module) {
+    builder.reserve(module.info().funcs.size(), module.info().vars.size());
     for (const FuncDesc& func : module.info().funcs)
         builder.addFunction(storedFunction(module.library(), func));
     for (const VarDesc& var : module.info().vars)
@@ -184,6 +197,7 @@ void addModuleMembers(ViewBuilder& builder, const TypeEntry& module) {
 // fields are properties.
 void addVariables(ViewBuilder& builder, const TypeEntry& type) {
     const bool constants = type.info().kind == TypeKind::Enum;
+    builder.reserve(0, type.info().vars.size());
     for (const VarDesc& var : type.info().vars)
         builder.addVariable({type.library(), &var},
                             constants ? invoke::Constant : variableKinds(var));

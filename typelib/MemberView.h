@@ -1,5 +1,6 @@
 // The member view of a type: its members as a user of the type sees them, in order, with
-// the accessors of one property joined into one member. Built once per type and kept.
+// the accessors of one property joined into one member. Built when first asked for;
+// TypeLibrary keeps the last few.
 #pragma once
 
 #include <array>

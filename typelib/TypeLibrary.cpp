@@ -35,29 +35,38 @@ const TypeInfo& TypeEntry::info() const {
 
 const std::string& TypeEntry::Name() const { return info().name; }
 
-// Views are built on first use and kept: a report asks for the members once and then for
-// each member, so every later question is a look-up. One thread only.
+// Views are built on first use and the last few are kept. A report asks for a type's
+// members once and then for each member, and a user goes from type to type, so every
+// later question about the types at hand is a look-up, while memory stays bounded
+// however many types are visited. One thread only.
 struct TypeLibrary::ViewCache {
-    std::vector<std::unique_ptr<const MemberView>> views;
+    static constexpr size_t KeptViews = 8;
 
+    struct Kept {
+        SearchData type;
+        std::unique_ptr<const MemberView> view;
+    };
+    std::vector<Kept> recent;  // oldest first
+
+    // The pointer is good until the next call.
     Expected<const MemberView*> viewOf(const std::shared_ptr<const LoadedLibrary>& library,
                                        SearchData type) {
-        if (type < 0 || static_cast<size_t>(type) >= views.size())
+        if (type < 0 || static_cast<size_t>(type) >= library->info.types.size())
             return makeError(errc::ElementNotFound, "There is no type number " +
                                                         std::to_string(type) +
                                                         " in the type library " + library->path);
-        std::unique_ptr<const MemberView>& slot = views[static_cast<size_t>(type)];
-        if (!slot) {
-            MemberView built = VANTREL_TRY(buildMemberView(TypeEntry(library, type)));
-            slot = std::make_unique<const MemberView>(std::move(built));
-        }
-        return slot.get();
+        for (auto kept = recent.rbegin(); kept != recent.rend(); ++kept)
+            if (kept->type == type) return kept->view.get();
+        MemberView built = VANTREL_TRY(buildMemberView(TypeEntry(library, type)));
+        if (recent.size() == KeptViews) recent.erase(recent.begin());
+        recent.push_back({type, std::make_unique<const MemberView>(std::move(built))});
+        return recent.back().view.get();
     }
 };
 
 TypeLibrary::TypeLibrary(std::shared_ptr<const LoadedLibrary> library)
     : library_(std::move(library)), views_(std::make_shared<ViewCache>()) {
-    views_->views.resize(library_->info.types.size());
+    views_->recent.reserve(ViewCache::KeptViews);
 }
 
 Collection<TypeEntry> TypeLibrary::Types() const {
