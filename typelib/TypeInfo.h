@@ -13,6 +13,7 @@
 
 #include "typelib/Automation.h"
 #include "typelib/Error.h"
+#include "typelib/OutOfLine.h"
 
 namespace vantrel {
 
@@ -67,24 +68,26 @@ struct ParamDesc {
     std::string name;  // empty when the parameter is unnamed
     TypeDescId type = 0;
     uint16_t flags = 0;  // PARAMFLAGS
-    std::optional<Variant> defaultValue;
+    OutOfLine<Variant> defaultValue;
 };
 
+// Large libraries hold tens of thousands of these: the fields are ordered to leave no
+// gaps, and the texts that most functions lack are kept out of line.
 struct FuncDesc {
     std::string name;
     int32_t memberId = 0;
     FuncKind funcKind = FuncKind::PureVirtual;
-    int32_t invokeKind = invoke::Func;  // 1, 2, 4 or 8
     uint8_t callConv = 4;
     uint16_t flags = 0;      // FUNCFLAGS
+    int32_t invokeKind = invoke::Func;  // 1, 2, 4 or 8
     int16_t vtableOffset = 0;  // as stored, bit 0 cleared
     int16_t optionalParams = 0;  // cParamsOpt; -1 for vararg
     TypeDescId returnType = 0;
-    std::vector<ParamDesc> params;
-    std::string docString;
     int32_t helpContext = 0;
+    std::vector<ParamDesc> params;
+    OutOfLine<std::string> docString;  // absent when empty
     // Module functions: the DLL entry point, by name or by ordinal.
-    std::optional<std::string> entryName;
+    OutOfLine<std::string> entryName;
     std::optional<uint16_t> entryOrdinal;
 };
 

@@ -216,7 +216,7 @@ std::string describeFunc(const LibraryInfo& library, const FuncDesc& func) {
         if (i > 0) text += ", ";
         text += param.name + ": " + describeType(library, param.type) +
                 flagWords(param.flags, paramFlags, std::size(paramFlags));
-        if (param.defaultValue) text += " = " + describeValue(param.defaultValue);
+        if (param.defaultValue) text += " = " + describeValue(*param.defaultValue);
     }
     text += ")";
     const std::string flags = flagWords(func.flags, funcFlags, std::size(funcFlags));
@@ -235,7 +235,7 @@ void dumpFunc(std::ostream& out, const LibraryInfo& library, const FuncDesc& fun
     if (withLayout) out << " vtable=" << func.vtableOffset;
     if (func.entryName) out << " entry=" << *func.entryName;
     if (func.entryOrdinal) out << " ordinal=" << *func.entryOrdinal;
-    if (!func.docString.empty()) out << " doc=" << func.docString;
+    if (func.docString) out << " doc=" << *func.docString;
     out << '\n';
     out << "    " << describeFunc(library, func) << '\n';
 }
