@@ -24,6 +24,9 @@ struct WalkCounts {
     int64_t types = 0;
     int64_t members = 0;     // GetMember calls
     int64_t typeNames = 0;   // GetVarTypeName calls (return types and parameters)
+    // The functions and variables the types store, each counted once: what a walk of
+    // the stored records (the platform's walk) visits.
+    int64_t stored = 0;
 };
 
 // Every type's whole member view: GetMembers with every member, GetMember on each, and

@@ -46,6 +46,7 @@ void openAndWalk(benchmark::State& state, const std::string& path) {
     state.counters["types"] = static_cast<double>(counts.types);
     state.counters["members"] = static_cast<double>(counts.members);
     state.counters["typeNames"] = static_cast<double>(counts.typeNames);
+    state.counters["stored"] = static_cast<double>(counts.stored);
 }
 
 // The library is opened once; each round starts with no member view built, as the first
