@@ -97,6 +97,11 @@ std::string UsageText() {
            "FILE is a type library (.tlb, .olb) or a component that carries one (.dll, .ocx, .exe).\n"
            "Pages are UTF-8 HTML, exactly as the Vantrel window writes them, with FILE as an\n"
            "absolute path in title and heading; several pages follow each other without a separator.\n"
+           "Types FILE borrows from other type libraries are found without a registry: in a library\n"
+           "already opened, else in FILE's folder (the file name recorded for the import, compared\n"
+           "ignoring case, else any .tlb or .olb there with its LIBID), else in the built-in OLE\n"
+           "Automation library (stdole2). A type found nowhere is shown as\n"
+           "<Unregistered External Type>.\n"
            "Exit status: 0 on success, 1 on an error, 2 on a wrong command line.\n";
 }
 

@@ -123,6 +123,7 @@ TEST(Cli, HelpAndVersion) {
     const ToolResult help = RunTool({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_NE(help.out.find("vantrel-report --out DIR FILE [TYPE...]"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("built-in OLE\nAutomation library (stdole2)"), std::string::npos) << help.out;
     const ToolResult version = RunTool({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
     EXPECT_EQ(version.out, "vantrel-report " VANTREL_VERSION "\n");
