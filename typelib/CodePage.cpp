@@ -1,5 +1,6 @@
 #include "typelib/CodePage.h"
 
+#include <algorithm>
 #include <array>
 
 namespace vantrel {
@@ -192,6 +193,9 @@ uint32_t codePageForLcid(uint32_t lcid) {
 }
 
 std::string decodeText(std::span<const uint8_t> bytes, uint32_t codePage) {
+    // Nearly every name is plain ASCII, which every code page leaves as it is.
+    if (std::all_of(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte < 0x80; }))
+        return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::array<char16_t, 128>* table = upperHalf(codePage);
     std::string out;
     out.reserve(bytes.size());

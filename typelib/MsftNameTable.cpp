@@ -6,10 +6,9 @@ namespace vantrel {
 
 Expected<std::string> MsftNameTable::name(int32_t offset) {
     if (offset == -1) return std::string();
-    if (auto found = decoded_.find(offset); found != decoded_.end()) return found->second;
     const uint8_t length = VANTREL_TRY(table_.u8(int64_t{offset} + 8));
     const auto bytes = VANTREL_TRY(table_.span(int64_t{offset} + 12, length));
-    return decoded_.emplace(offset, decodeText(bytes, codePage_)).first->second;
+    return decodeText(bytes, codePage_);
 }
 
 }  // namespace vantrel

@@ -1,11 +1,11 @@
 // The MSFT name table: names of the library, its types, members and parameters,
-// addressed by offset and shared by everything that uses the same name. Each entry
-// is decoded once.
+// addressed by offset and shared by everything that uses the same name. Each use
+// decodes its entry afresh: names are short, and a cache of every decoded name would
+// cost more memory than decoding costs time.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 
 #include "typelib/ByteReader.h"
 
@@ -21,7 +21,6 @@ public:
 private:
     ByteReader table_;
     uint32_t codePage_;
-    std::unordered_map<int32_t, std::string> decoded_;
 };
 
 }  // namespace vantrel
