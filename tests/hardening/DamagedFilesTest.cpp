@@ -367,21 +367,6 @@ TEST(DamagedFiles, EmptyFilesFoldersAndMissingFilesAreErrors) {
     std::filesystem::remove_all(folder);
 }
 
-// The offset of a PE image's resource directory in the file.
-size_t resourceRoot(const std::vector<uint8_t>& pe) {
-    const size_t header = getU32(pe, 0x3C);
-    const size_t optional = header + 24;
-    const bool plus = (pe.at(optional) | (pe.at(optional + 1) << 8)) == 0x20B;
-    const uint32_t rva = getU32(pe, optional + (plus ? 112 : 96) + 16);
-    const size_t sections = optional + (pe.at(header + 20) | (pe.at(header + 21) << 8));
-    for (size_t i = 0; i < static_cast<size_t>(pe.at(header + 6) | (pe.at(header + 7) << 8)); ++i) {
-        const size_t s = sections + 40 * i;
-        const uint32_t va = getU32(pe, s + 12);
-        if (rva >= va && rva < va + getU32(pe, s + 16)) return rva - va + getU32(pe, s + 20);
-    }
-    throw std::runtime_error("no resource section");
-}
-
 // The second-level directories (one per resource type), as offsets from the root.
 std::vector<size_t> idDirectories(const std::vector<uint8_t>& pe, size_t root) {
     const size_t entries = (pe.at(root + 12) | (pe.at(root + 13) << 8)) + (pe.at(root + 14) | (pe.at(root + 15) << 8));
@@ -398,7 +383,7 @@ std::vector<size_t> idDirectories(const std::vector<uint8_t>& pe, size_t root) {
 TEST(DamagedFiles, ResourceTreeLoopsEndWithAnError) {
     for (const char* name : {"Fixture32.dll", "Fixture64.dll"}) {
         const std::vector<uint8_t> original = bytesOf(fixturePath(name));
-        const size_t root = resourceRoot(original);
+        const size_t root = resourceRootOffset(original);
         const Damage loops[] = {
             {"a type entry pointing at the root", [root](auto& b) { putU32(b, root + 20, 0x80000000u); }},
             {"an id entry pointing at the root",

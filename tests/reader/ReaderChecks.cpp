@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace vantrel::testing {
 
@@ -82,6 +83,21 @@ size_t segmentOffset(const std::vector<uint8_t>& msft, int segment) {
 
 size_t typeInfoOffset(const std::vector<uint8_t>& msft, int index) {
     return segmentOffset(msft, 0) + 100 * static_cast<size_t>(index);
+}
+
+size_t resourceRootOffset(const std::vector<uint8_t>& pe) {
+    const size_t header = getU32(pe, 0x3C);
+    const size_t opt = header + 24;
+    const bool plus = (pe.at(opt) | (pe.at(opt + 1) << 8)) == 0x20B;
+    const uint32_t rva = getU32(pe, opt + (plus ? 112 : 96) + 16);
+    const size_t sections = opt + (pe.at(header + 20) | (pe.at(header + 21) << 8));
+    const size_t count = pe.at(header + 6) | (pe.at(header + 7) << 8);
+    for (size_t i = 0; i < count; ++i) {
+        const size_t s = sections + 40 * i;
+        const uint32_t va = getU32(pe, s + 12);
+        if (rva >= va && rva < va + getU32(pe, s + 16)) return rva - va + getU32(pe, s + 20);
+    }
+    throw std::runtime_error("no resource section");
 }
 
 }  // namespace vantrel::testing

@@ -26,4 +26,7 @@ size_t segmentDirectoryOffset(const std::vector<uint8_t>& msft);
 size_t segmentOffset(const std::vector<uint8_t>& msft, int segment);
 size_t typeInfoOffset(const std::vector<uint8_t>& msft, int index);
 
+// The file offset of a PE image's resource directory, found the plain way.
+size_t resourceRootOffset(const std::vector<uint8_t>& pe);
+
 }  // namespace vantrel::testing
