@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace vantrel {
 namespace {
@@ -192,10 +193,27 @@ uint32_t codePageForLcid(uint32_t lcid) {
     }
 }
 
+namespace {
+
+// Eight bytes at a time: names are checked on every open of a library.
+bool isAscii(std::span<const uint8_t> bytes) {
+    constexpr uint64_t highBits = 0x8080808080808080ull;
+    size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes.data() + i, 8);
+        if (word & highBits) return false;
+    }
+    for (; i < bytes.size(); ++i)
+        if (bytes[i] & 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
 std::string decodeText(std::span<const uint8_t> bytes, uint32_t codePage) {
     // Nearly every name is plain ASCII, which every code page leaves as it is.
-    if (std::all_of(bytes.begin(), bytes.end(), [](uint8_t byte) { return byte < 0x80; }))
-        return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (isAscii(bytes)) return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     const std::array<char16_t, 128>* table = upperHalf(codePage);
     std::string out;
     out.reserve(bytes.size());

@@ -59,8 +59,8 @@ class FunctionReader {
 public:
     FunctionReader(MsftMemberTables& tables, TypeKind kind) : tables_(tables), kind_(kind) {}
 
-    Expected<FuncDesc> read(const ByteReader& record) {
-        FuncDesc f;
+    // Fills `f` in place: large libraries hold tens of thousands of functions.
+    Expected<void> read(const ByteReader& record, FuncDesc& f) {
         const uint32_t fkccic = record.u32Unchecked(16);
         f.returnType = VANTREL_TRY(tables_.typeDescs.typeOf(record.i32Unchecked(4)));
         f.flags = static_cast<uint16_t>(record.u32Unchecked(8) & 0xFFFF);
@@ -87,7 +87,7 @@ public:
         f.params.reserve(static_cast<size_t>(paramCount));
         for (size_t p = 0; p < static_cast<size_t>(paramCount); ++p) {
             const size_t at = paramsAt + p * kParamRecordSize;
-            ParamDesc param;
+            ParamDesc& param = f.params.emplace_back();
             param.type = VANTREL_TRY(tables_.typeDescs.typeOf(record.i32Unchecked(at)));
             param.name = VANTREL_TRY(tables_.names.name(record.i32Unchecked(at + 4)));
             param.flags = static_cast<uint16_t>(record.u32Unchecked(at + 8) & 0xFFFF);
@@ -95,9 +95,8 @@ public:
                 const int32_t slot = record.i32Unchecked(defaultsAt + 4 * p);
                 if (slot != -1) param.defaultValue = VANTREL_TRY(tables_.values.value(slot));
             }
-            f.params.push_back(std::move(param));
         }
-        return f;
+        return {};
     }
 
 private:
@@ -123,8 +122,7 @@ private:
     TypeKind kind_;
 };
 
-Expected<VarDesc> readVariable(MsftMemberTables& tables, const ByteReader& record) {
-    VarDesc v;
+Expected<void> readVariable(MsftMemberTables& tables, const ByteReader& record, VarDesc& v) {
     v.type = VANTREL_TRY(tables.typeDescs.typeOf(record.i32Unchecked(4)));
     v.flags = static_cast<uint16_t>(record.u32Unchecked(8) & 0xFFFF);
     const uint16_t varKind = record.u16Unchecked(12);
@@ -139,7 +137,7 @@ Expected<VarDesc> readVariable(MsftMemberTables& tables, const ByteReader& recor
     const size_t optionalCount = (record.size() - static_cast<size_t>(kVarRecordFixedSize)) / 4;
     if (optionalCount > 0) v.helpContext = record.i32Unchecked(20);
     if (optionalCount > 1) v.docString = VANTREL_TRY(tables.strings.text(record.i32Unchecked(24)));
-    return v;
+    return {};
 }
 
 // Prefixes a member's error with which member it is.
@@ -156,25 +154,23 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
     type.funcs.reserve(entry.funcCount);
     for (size_t k = 0; k < entry.funcCount; ++k) {
         const ByteReader record = VANTREL_TRY(recordAt(block, k, kFuncRecordFixedSize, "function", k, tables.recordBytesBudget));
-        Expected<FuncDesc> f = functions.read(record);
-        if (!f) return inMember("function", k, f.error());
+        FuncDesc& f = type.funcs.emplace_back();
+        if (Expected<void> read = functions.read(record, f); !read) return inMember("function", k, read.error());
         Expected<std::string> name = tables.names.name(block.nameOffset(k));
         if (!name) return inMember("function", k, name.error());
-        f->name = std::move(*name);
-        f->memberId = block.memberId(k);
-        type.funcs.push_back(std::move(*f));
+        f.name = std::move(*name);
+        f.memberId = block.memberId(k);
     }
     type.vars.reserve(entry.varCount);
     for (size_t j = 0; j < entry.varCount; ++j) {
         const size_t k = entry.funcCount + j;
         const ByteReader record = VANTREL_TRY(recordAt(block, k, kVarRecordFixedSize, "variable", j, tables.recordBytesBudget));
-        Expected<VarDesc> v = readVariable(tables, record);
-        if (!v) return inMember("variable", j, v.error());
+        VarDesc& v = type.vars.emplace_back();
+        if (Expected<void> read = readVariable(tables, record, v); !read) return inMember("variable", j, read.error());
         Expected<std::string> name = tables.names.name(block.nameOffset(k));
         if (!name) return inMember("variable", j, name.error());
-        v->name = std::move(*name);
-        v->memberId = block.memberId(k);
-        type.vars.push_back(std::move(*v));
+        v.name = std::move(*name);
+        v.memberId = block.memberId(k);
     }
     return {};
 }

@@ -10,6 +10,7 @@ constexpr uint32_t kInlineBit = 0x80000000u;
 constexpr int64_t kEntrySize = 8;
 constexpr int64_t kArrayHeaderSize = 8;
 constexpr int64_t kBoundSize = 8;
+constexpr TypeDescId kNotDecoded = ~TypeDescId{0};
 
 }  // namespace
 
@@ -19,12 +20,22 @@ TypeDescId MsftTypeDescs::add(TypeDesc desc) {
 }
 
 TypeDescId MsftTypeDescs::simple(uint16_t vt) {
-    if (auto found = simpleIds_.find(vt); found != simpleIds_.end()) return found->second;
-    TypeDesc desc;
-    desc.vt = vt;
-    const TypeDescId id = add(std::move(desc));
-    simpleIds_.emplace(vt, id);
-    return id;
+    if (simpleIds_.empty()) simpleIds_.assign(size_t{vt::TypeMask} + 1, kNotDecoded);
+    TypeDescId& slot = simpleIds_[vt & vt::TypeMask];
+    if (slot == kNotDecoded) {
+        TypeDesc desc;
+        desc.vt = vt;
+        slot = add(std::move(desc));
+    }
+    return slot;
+}
+
+// Null for an offset outside the table, which is never decoded.
+TypeDescId* MsftTypeDescs::entrySlot(int32_t offset) {
+    if (!table_.contains(offset, kEntrySize)) return nullptr;
+    if (offset % kEntrySize != 0) return &oddEntryIds_.try_emplace(offset, kNotDecoded).first->second;
+    if (alignedEntryIds_.empty()) alignedEntryIds_.assign(table_.size() / kEntrySize, kNotDecoded);
+    return &alignedEntryIds_[static_cast<size_t>(offset / kEntrySize)];
 }
 
 Expected<TypeDescId> MsftTypeDescs::decode(int32_t dataType, int depth) {
@@ -35,9 +46,10 @@ Expected<TypeDescId> MsftTypeDescs::decode(int32_t dataType, int depth) {
 }
 
 Expected<TypeDescId> MsftTypeDescs::decodeEntry(int32_t offset, int depth) {
-    if (auto found = entryIds_.find(offset); found != entryIds_.end()) return found->second;
+    TypeDescId* const slot = entrySlot(offset);
+    if (slot && *slot != kNotDecoded) return *slot;
     if (depth > kMaxDepth) return damaged("a type description nests deeper than " + std::to_string(kMaxDepth) + " levels");
-    if (!table_.contains(offset, kEntrySize)) {
+    if (!slot) {
         return damaged("a type description points past the end of the type-description table (offset " +
                        hex(static_cast<uint32_t>(offset)) + ")");
     }
@@ -67,9 +79,9 @@ Expected<TypeDescId> MsftTypeDescs::decodeEntry(int32_t offset, int depth) {
     }
     inProgress_.erase(offset);
     if (!desc) return desc.error();
-    const TypeDescId id = add(std::move(*desc));
-    entryIds_.emplace(offset, id);
-    return id;
+    // The slot is still good: the vector never grows and map nodes stay where they are.
+    *slot = add(std::move(*desc));
+    return *slot;
 }
 
 Expected<TypeDesc> MsftTypeDescs::decodeArray(int32_t offset, int depth) {

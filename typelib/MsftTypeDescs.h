@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include "typelib/ByteReader.h"
 #include "typelib/MsftHrefType.h"
@@ -33,8 +34,13 @@ private:
     ByteReader arrays_;
     MsftHrefTypes& hrefTypes_;
     std::vector<TypeDesc>& descs_;
-    std::unordered_map<uint16_t, TypeDescId> simpleIds_;
-    std::unordered_map<int32_t, TypeDescId> entryIds_;
+    // Decoded ids by VT, and by table offset: every function asks for several, so the
+    // look-ups are plain indexing. Entries sit on 8-byte boundaries; a damaged file's
+    // odd offset goes to the map.
+    std::vector<TypeDescId> simpleIds_;
+    std::vector<TypeDescId> alignedEntryIds_;
+    std::unordered_map<int32_t, TypeDescId> oddEntryIds_;
+    TypeDescId* entrySlot(int32_t offset);
     std::unordered_set<int32_t> inProgress_;
     // Array bounds left to copy: many descriptions naming one large array descriptor
     // must not multiply its size.
