@@ -19,7 +19,7 @@ TypeRef declaredResult(const ViewFunction& function) {
 }
 
 Error noSuchAccessor(const ViewMember& member, int32_t invokeKinds) {
-    return makeError(errc::ElementNotFound, "Member '" + member.item.Name +
+    return makeError(errc::ElementNotFound, "Member '" + *member.name +
                                                 "' has no accessor of invoke kind " +
                                                 std::to_string(invokeKinds));
 }
@@ -82,7 +82,7 @@ MemberEntry functionSignature(const ViewFunction& function, bool assignedValueIs
 Expected<MemberEntry> memberSignature(const MemberView& view, const ViewMember& member,
                                       int32_t invokeKinds) {
     if (member.variable != NoIndex || member.function != NoIndex) {
-        if (invokeKinds != 0 && (invokeKinds & member.item.InvokeKinds) == 0)
+        if (invokeKinds != 0 && (invokeKinds & member.invokeKinds) == 0)
             return noSuchAccessor(member, invokeKinds);
         if (member.function != NoIndex) return functionSignature(view.functions[member.function]);
         const ViewVariable& variable = view.variables[member.variable];

@@ -1,7 +1,8 @@
 #include "typelib/MemberView.h"
 
+#include <iterator>
 #include <optional>
-#include <unordered_map>
+#include <utility>
 
 #include "typelib/DispatchView.h"
 #include "typelib/InterfaceChain.h"
@@ -28,36 +29,70 @@ int32_t variableKinds(const VarDesc& var) {
 
 int32_t asIndex(size_t position) { return static_cast<int32_t>(position); }
 
+// Member id -> position of the property member that collects its accessors. Open
+// addressing in one array: a view is built on every first click on a type, and an
+// interface of a large library has hundreds of properties.
+class PropertyIndex {
+public:
+    // Room for `more` further entries without growing.
+    void reserve(size_t more) {
+        const size_t wanted = (count_ + more) * 2;
+        if (wanted <= slots_.size()) return;
+        size_t capacity = 16;
+        while (capacity < wanted) capacity *= 2;
+        std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(capacity));
+        for (const Slot& slot : old)
+            if (slot.position != NoIndex) *find(slot.id) = slot;
+    }
+
+    // NoIndex when the id has no open property.
+    int32_t positionOf(int32_t id) const {
+        if (slots_.empty()) return NoIndex;
+        return slots_[indexOf(id)].position;
+    }
+
+    void set(int32_t id, int32_t position) {
+        reserve(1);
+        Slot* slot = find(id);
+        if (slot->position == NoIndex) ++count_;
+        *slot = {id, position};
+    }
+
+private:
+    struct Slot {
+        int32_t id = 0;
+        int32_t position = NoIndex;
+    };
+
+    size_t indexOf(int32_t id) const {
+        const size_t mask = slots_.size() - 1;
+        size_t at = (static_cast<uint32_t>(id) * 0x9E3779B1u) & mask;
+        while (slots_[at].position != NoIndex && slots_[at].id != id) at = (at + 1) & mask;
+        return at;
+    }
+    Slot* find(int32_t id) { return &slots_[indexOf(id)]; }
+
+    std::vector<Slot> slots_;
+    size_t count_ = 0;
+};
+
 // Collects members in view order and joins property accessors that share a member id.
 class ViewBuilder {
 public:
-    void addFunction(ViewFunction function) {
-        const FuncDesc& func = *function.func;
-        const std::optional<Accessor> slot = accessorFor(func.invokeKind);
-        const int32_t functionIndex = pushFunction(std::move(function));
-        if (!slot) {
-            newMember(func.name, invoke::Func, func.memberId, flagsOf(func)).function = functionIndex;
-            return;
-        }
-        const auto open = openProperties_.find(func.memberId);
-        if (open != openProperties_.end()) {
-            ViewMember& property = view_.members[open->second];
-            if (property.accessor(*slot) == NoIndex) {
-                joinAccessor(property, *slot, func, functionIndex);
-                return;
-            }
-        }
-        // A second accessor of the same kind starts a property of its own, so that no
-        // stored function is lost.
-        openProperties_[func.memberId] = view_.members.size();
-        ViewMember& property = newMember(func.name, func.invokeKind, func.memberId, flagsOf(func));
-        property.accessors[static_cast<size_t>(*slot)] = functionIndex;
+    // Functions of an interface, in order: methods and property accessors.
+    void addFunctions(std::vector<ViewFunction> functions) {
+        const size_t first = takeFunctions(std::move(functions));
+        properties_.reserve(view_.functions.size() - first);
+        for (size_t i = first; i < view_.functions.size(); ++i) addFunction(asIndex(i));
     }
 
-    void addEvent(ViewFunction function) {
-        const FuncDesc& func = *function.func;
-        const int32_t functionIndex = pushFunction(std::move(function));
-        newMember(func.name, invoke::Event, func.memberId, flagsOf(func)).function = functionIndex;
+    // Functions of a source interface: events.
+    void addEvents(std::vector<ViewFunction> functions) {
+        const size_t first = takeFunctions(std::move(functions));
+        for (size_t i = first; i < view_.functions.size(); ++i) {
+            const FuncDesc& func = *view_.functions[i].func;
+            newMember(func.name, invoke::Event, func.memberId, flagsOf(func)).function = asIndex(i);
+        }
     }
 
     void addVariable(ViewVariable variable, int32_t kinds) {
@@ -72,7 +107,6 @@ public:
         view_.functions.reserve(view_.functions.size() + functions);
         view_.variables.reserve(view_.variables.size() + variables);
         view_.members.reserve(view_.members.size() + functions + variables);
-        openProperties_.reserve(openProperties_.size() + functions);
     }
 
     MemberView finish() { return std::move(view_); }
@@ -90,20 +124,50 @@ private:
         return {(var.flags & varflag::Hidden) != 0, (var.flags & varflag::Restricted) != 0};
     }
 
-    int32_t pushFunction(ViewFunction function) {
-        view_.functions.push_back(std::move(function));
-        return asIndex(view_.functions.size() - 1);
+    // Appends the functions and gives the index of the first; the first list is taken
+    // whole rather than copied.
+    size_t takeFunctions(std::vector<ViewFunction> functions) {
+        const size_t first = view_.functions.size();
+        if (first == 0) {
+            view_.functions = std::move(functions);
+        } else {
+            view_.functions.insert(view_.functions.end(), std::make_move_iterator(functions.begin()),
+                                   std::make_move_iterator(functions.end()));
+        }
+        view_.members.reserve(view_.members.size() + view_.functions.size() - first);
+        return first;
+    }
+
+    void addFunction(int32_t functionIndex) {
+        const FuncDesc& func = *view_.functions[static_cast<size_t>(functionIndex)].func;
+        const std::optional<Accessor> slot = accessorFor(func.invokeKind);
+        if (!slot) {
+            newMember(func.name, invoke::Func, func.memberId, flagsOf(func)).function = functionIndex;
+            return;
+        }
+        const int32_t open = properties_.positionOf(func.memberId);
+        if (open != NoIndex) {
+            ViewMember& property = view_.members[static_cast<size_t>(open)];
+            if (property.accessor(*slot) == NoIndex) {
+                joinAccessor(property, *slot, func, functionIndex);
+                return;
+            }
+        }
+        // A second accessor of the same kind starts a property of its own, so that no
+        // stored function is lost.
+        properties_.set(func.memberId, asIndex(view_.members.size()));
+        ViewMember& property = newMember(func.name, func.invokeKind, func.memberId, flagsOf(func));
+        property.accessors[static_cast<size_t>(*slot)] = functionIndex;
     }
 
     ViewMember& newMember(const std::string& name, int32_t kinds, int32_t dispId,
                           Visibility visibility) {
         ViewMember& member = view_.members.emplace_back();
-        member.item.Name = name;
-        member.item.InvokeKinds = kinds;
-        member.item.MemberId = asIndex(view_.members.size() - 1);
-        member.item.DispId = dispId;
-        member.item.hidden = visibility.hidden;
-        member.item.restricted = visibility.restricted;
+        member.name = &name;
+        member.invokeKinds = kinds;
+        member.dispId = dispId;
+        member.hidden = visibility.hidden;
+        member.restricted = visibility.restricted;
         member.userVisible = !visibility.hidden && !visibility.restricted;
         return member;
     }
@@ -114,16 +178,15 @@ private:
                              int32_t functionIndex) {
         const Visibility visibility = flagsOf(func);
         property.accessors[static_cast<size_t>(slot)] = functionIndex;
-        property.item.InvokeKinds |= func.invokeKind;
-        property.item.hidden = property.item.hidden && visibility.hidden;
-        property.item.restricted = property.item.restricted && visibility.restricted;
+        property.invokeKinds |= func.invokeKind;
+        property.hidden = property.hidden && visibility.hidden;
+        property.restricted = property.restricted && visibility.restricted;
         property.userVisible =
             property.userVisible || (!visibility.hidden && !visibility.restricted);
     }
 
     MemberView view_;
-    // Member id -> the property member that collects its accessors.
-    std::unordered_map<int32_t, size_t> openProperties_;
+    PropertyIndex properties_;
 };
 
 Expected<std::vector<ViewFunction>> interfaceFunctions(const TypeEntry& type) {
@@ -135,8 +198,8 @@ Expected<void> addInterfaceMembers(ViewBuilder& builder, const TypeEntry& type) 
     std::vector<ViewFunction> functions = VANTREL_TRY(interfaceFunctions(type));
     const TypeInfo& info = type.info();
     const bool withVariables = info.kind == TypeKind::Dispatch && !info.isDual();
-    builder.reserve(functions.size(), withVariables ? info.vars.size() : 0);
-    for (ViewFunction& function : functions) builder.addFunction(std::move(function));
+    builder.addFunctions(std::move(functions));
+    builder.reserve(0, withVariables ? info.vars.size() : 0);
     if (withVariables)
         for (const VarDesc& var : info.vars)
             builder.addVariable({type.library(), &var}, variableKinds(var));
@@ -177,18 +240,17 @@ Expected<void> addCoclassMembers(ViewBuilder& builder, const TypeEntry& coclass)
     if (incoming) VANTREL_CHECK(addInterfaceMembers(builder, *incoming));
     const std::optional<TypeEntry> events =
         VANTREL_TRY(coclassInterface(coclass, pickInterface(implTypes, true)));
-    if (events) {
-        std::vector<ViewFunction> functions = VANTREL_TRY(interfaceFunctions(*events));
-        builder.reserve(functions.size(), 0);
-        for (ViewFunction& function : functions) builder.addEvent(std::move(function));
-    }
+    if (events) builder.addEvents(VANTREL_TRY(interfaceFunctions(*events)));
     return {};
 }
 
 void addModuleMembers(ViewBuilder& builder, const TypeEntry& module) {
-    builder.reserve(module.info().funcs.size(), module.info().vars.size());
+    std::vector<ViewFunction> functions;
+    functions.reserve(module.info().funcs.size());
     for (const FuncDesc& func : module.info().funcs)
-        builder.addFunction(storedFunction(module.library(), func));
+        functions.push_back(storedFunction(module.library(), func));
+    builder.addFunctions(std::move(functions));
+    builder.reserve(0, module.info().vars.size());
     for (const VarDesc& var : module.info().vars)
         builder.addVariable({module.library(), &var}, variableKinds(var));
 }
@@ -204,6 +266,17 @@ void addVariables(ViewBuilder& builder, const TypeEntry& type) {
 }
 
 }  // namespace
+
+MemberItem ViewMember::item(size_t position) const {
+    MemberItem item;
+    item.Name = *name;
+    item.InvokeKinds = invokeKinds;
+    item.MemberId = asIndex(position);
+    item.DispId = dispId;
+    item.hidden = hidden;
+    item.restricted = restricted;
+    return item;
+}
 
 Expected<MemberView> buildMemberView(const TypeEntry& type) {
     const TypeInfo& info = type.info();

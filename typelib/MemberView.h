@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "typelib/Error.h"
@@ -26,20 +27,26 @@ inline constexpr size_t AccessorCount = 3;
 inline constexpr int32_t NoIndex = -1;
 
 struct ViewMember {
-    // MemberId is the member's position in the full view.
-    MemberItem item;
+    // The name of its first function or variable, held by a library the view holds.
+    const std::string* name = nullptr;
+    int32_t invokeKinds = 0;  // as MemberItem::InvokeKinds
+    int32_t dispId = 0;
+    bool hidden = false;
+    bool restricted = false;
+    // Kept by the user view: not every part of it is hidden or restricted. A property
+    // is hidden (restricted) only when all its accessors are; one usable accessor keeps
+    // the whole property, with all its accessors' bits, in the user view.
+    bool userVisible = true;
     // A method or an event: its function, an index into MemberView::functions.
     int32_t function = NoIndex;
     // A property made of functions: its accessors by Accessor slot.
     std::array<int32_t, AccessorCount> accessors{NoIndex, NoIndex, NoIndex};
     // A variable, field or constant: an index into MemberView::variables.
     int32_t variable = NoIndex;
-    // Kept by the user view: not every part of it is hidden or restricted. A property
-    // is hidden (restricted) only when all its accessors are; one usable accessor keeps
-    // the whole property, with all its accessors' bits, in the user view.
-    bool userVisible = true;
 
     int32_t accessor(Accessor slot) const { return accessors[static_cast<size_t>(slot)]; }
+    // As GetMembers lists it; its MemberId is its position in the full view.
+    MemberItem item(size_t position) const;
 };
 
 struct MemberView {

@@ -91,8 +91,10 @@ Expected<Collection<MemberItem>> TypeLibrary::GetMembers(SearchData type, int32_
     const MemberView* view = VANTREL_TRY(views_->viewOf(library_, type));
     std::vector<MemberItem> items;
     items.reserve(view->members.size());
-    for (const ViewMember& member : view->members)
-        if (flag == memberview::AllMembers || member.userVisible) items.push_back(member.item);
+    for (size_t i = 0; i < view->members.size(); ++i) {
+        const ViewMember& member = view->members[i];
+        if (flag == memberview::AllMembers || member.userVisible) items.push_back(member.item(i));
+    }
     return Collection<MemberItem>(std::move(items));
 }
 
