@@ -73,7 +73,7 @@ Expected<std::string> GetVarTypeName(const TypeRef& type) {
     const std::string_view prefix = ArrayPrefix(varType);
 
     if (ElementCode(varType) != 0) {
-        const SampleValue sample = type.TypedValue();
+        const SampleValue sample = sampleValueOf(varType);
         // An array's element is named without the "()" of the array sample's kind name.
         if (prefix.empty()) return SampleTypeName(sample);
         std::string name(prefix);

@@ -75,6 +75,9 @@ struct SampleValue {
     bool isArray = false;
 };
 
+// The sample value of a type whose Automation code is `varType`.
+SampleValue sampleValueOf(int32_t varType);
+
 class TypeRef {
 public:
     TypeRef() = default;

@@ -60,16 +60,16 @@ int32_t TypeRef::VarType() const {
     return varTypeOf(library_->info, type_, 0);
 }
 
-SampleValue TypeRef::TypedValue() const {
-    if (isVoid_ || !library_) return {};
-    const int32_t code = VarType();
+SampleValue sampleValueOf(int32_t varType) {
     SampleValue sample;
-    sample.kind = static_cast<uint16_t>(code & vt::TypeMask);
+    sample.kind = static_cast<uint16_t>(varType & vt::TypeMask);
     // A declared void holds no value either.
     if (sample.kind == vt::Void) sample.kind = vt::Empty;
-    sample.isArray = (code & (vt::Array | vt::Vector)) != 0;
+    sample.isArray = (varType & (vt::Array | vt::Vector)) != 0;
     return sample;
 }
+
+SampleValue TypeRef::TypedValue() const { return sampleValueOf(VarType()); }
 
 Expected<TypeEntry> TypeRef::ReferencedType() const {
     if (isVoid_ || !library_)
