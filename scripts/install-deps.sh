@@ -6,7 +6,7 @@ set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev xdg-utils)
 test_packages=("${build_packages[@]}" python3 clang-14 libclang-rt-14-dev googletest libgtest-dev
-               libbenchmark-dev wine64 g++-mingw-w64-x86-64 xvfb)
+               libbenchmark-dev wine wine64 g++-mingw-w64-x86-64 xvfb)
 fixture_packages=(python3 mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libwine-dev)
 
 case "${1:-test}" in

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 
+#include "typelib/Limits.h"
 #include "typelib/ResolveType.h"
 
 namespace vantrel {
 
 namespace {
-
-// Real chains are a handful of levels deep; this only stops runaway data.
-constexpr size_t MaxChainLength = 256;
 
 bool sameType(const TypeEntry& a, const TypeEntry& b) {
     return a.library().get() == b.library().get() && a.index() == b.index();
@@ -50,10 +48,10 @@ Expected<std::vector<TypeEntry>> baseChain(const TypeEntry& type) {
                         [&](const TypeEntry& seen) { return sameType(seen, *next); }))
             return damagedLibrary(library, "the base interfaces of " + quoted(type) +
                                                " form a cycle");
-        if (chain.size() >= MaxChainLength)
+        if (chain.size() >= kMaxBaseChainLength)
             return damagedLibrary(library, "the chain of base interfaces of " + quoted(type) +
                                                " is more than " +
-                                               std::to_string(MaxChainLength) + " long");
+                                               std::to_string(kMaxBaseChainLength) + " long");
         chain.push_back(std::move(next).value());
     }
     std::reverse(chain.begin(), chain.end());

@@ -2,10 +2,11 @@
 
 #include <string>
 
+#include "typelib/Limits.h"
+
 namespace vantrel {
 namespace {
 
-constexpr int kMaxDepth = 64;
 constexpr uint32_t kInlineBit = 0x80000000u;
 constexpr int64_t kEntrySize = 8;
 constexpr int64_t kArrayHeaderSize = 8;
@@ -48,7 +49,7 @@ Expected<TypeDescId> MsftTypeDescs::decode(int32_t dataType, int depth) {
 Expected<TypeDescId> MsftTypeDescs::decodeEntry(int32_t offset, int depth) {
     TypeDescId* const slot = entrySlot(offset);
     if (slot && *slot != kNotDecoded) return *slot;
-    if (depth > kMaxDepth) return damaged("a type description nests deeper than " + std::to_string(kMaxDepth) + " levels");
+    if (depth > kMaxTypeDescNesting) return damaged("a type description nests deeper than " + std::to_string(kMaxTypeDescNesting) + " levels");
     if (!slot) {
         return damaged("a type description points past the end of the type-description table (offset " +
                        hex(static_cast<uint32_t>(offset)) + ")");

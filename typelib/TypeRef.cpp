@@ -1,5 +1,6 @@
 // Type references: the Automation code of a type description, a sample value of it, and
 // the defined type it names.
+#include "typelib/Limits.h"
 #include "typelib/ResolveType.h"
 #include "typelib/TypeDescLookup.h"
 #include "typelib/TypeLibrary.h"
@@ -8,17 +9,13 @@ namespace vantrel {
 
 namespace {
 
-// Type descriptions nest only a few levels in real libraries; a deeper chain is damaged
-// data and is cut off rather than followed.
-constexpr int MaxNesting = 64;
-
 // The Automation code of one type description. A pointer adds VT_BYREF to a built-in
 // element once; further pointer levels add nothing (a BSTR** is still a by-ref string).
 // A pointer to a defined type stays 0, so that the type is named by ReferencedType; an
 // array keeps its array bit whatever its element.
 int32_t varTypeOf(const LibraryInfo& info, TypeDescId id, int depth) {
     const TypeDesc* desc = typeDescAt(info, id);
-    if (!desc || depth > MaxNesting) return vt::Empty;
+    if (!desc || depth > kMaxTypeDescNesting) return vt::Empty;
     switch (desc->vt) {
         case vt::UserDefined: return 0;
         case vt::Ptr: {
@@ -35,7 +32,7 @@ int32_t varTypeOf(const LibraryInfo& info, TypeDescId id, int depth) {
 
 // Follows pointers and arrays down to the named type.
 const TypeDesc* definedTypeOf(const LibraryInfo& info, TypeDescId id) {
-    for (int depth = 0; depth <= MaxNesting; ++depth) {
+    for (int depth = 0; depth <= kMaxTypeDescNesting; ++depth) {
         const TypeDesc* desc = typeDescAt(info, id);
         if (!desc) return nullptr;
         if (desc->vt == vt::UserDefined) return desc;

@@ -1,0 +1,32 @@
+// The limits the reader enforces on what a file may make it do. A type library comes
+// from anywhere, and every offset, count and chain in it is taken as a claim to check:
+// the reader allocates in proportion to the bytes it was given, follows each chain at
+// most once per element, and answers anything beyond these limits with an error
+// (number 0x80028018, "... is damaged: ...") instead of a crash or a hang.
+//
+// Fixed limits, far above anything a real library needs:
+//   - a file of at most kMaxLibraryFileSize bytes (FileBytes.h): larger ones are
+//     refused before they are read;
+//   - type descriptions nested at most kMaxTypeDescNesting levels (a pointer to a
+//     pointer to an array ...), and never referring to themselves;
+//   - a chain of base interfaces at most kMaxBaseChainLength long, and never a cycle.
+//
+// Limits that the file's own size sets:
+//   - the header's type count: each type needs 104 bytes of the file;
+//   - a type's function and variable counts: each record needs its fixed part inside
+//     the type's member block, and the member records of all types together may use
+//     each byte of the file once, so overlapping records can't multiply the work;
+//   - array bounds, implemented-interface records and resource directories: each is
+//     read at most once (a shared or looping one is an error), so their total is
+//     bounded by the bytes that hold them;
+//   - names and strings: their length fields are checked against the table they live in.
+#pragma once
+
+#include <cstddef>
+
+namespace vantrel {
+
+inline constexpr int kMaxTypeDescNesting = 64;
+inline constexpr size_t kMaxBaseChainLength = 256;
+
+}  // namespace vantrel
