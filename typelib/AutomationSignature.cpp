@@ -66,7 +66,10 @@ MemberEntry functionSignature(const ViewFunction& function, bool assignedValueIs
             continue;
         }
         if (param.flags & paramflag::Lcid) continue;
-        parameters.push_back({param.name, TypeRef(function.library, param.type), param.flags});
+        ParameterEntry& parameter = parameters.emplace_back();
+        parameter.Name = param.name;
+        parameter.Type = TypeRef(function.library, param.type);
+        parameter.flags = param.flags;
     }
     MemberEntry entry;
     if (assignedValueIsResult && !parameters.empty()) {
