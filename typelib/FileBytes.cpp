@@ -1,7 +1,6 @@
 #include "typelib/FileBytes.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace vantrel {
@@ -13,7 +12,7 @@ Error cantRead(const std::string& path) {
 
 }  // namespace
 
-Expected<std::vector<uint8_t>> readWholeFile(const std::string& path) {
+Expected<LibraryFile> LibraryFile::open(const std::string& path) {
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (!std::filesystem::exists(status)) {
@@ -30,12 +29,29 @@ Expected<std::vector<uint8_t>> readWholeFile(const std::string& path) {
                                                    std::to_string(size) +
                                                    " bytes) to be a type library; the limit is 256 MiB");
     }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return cantRead(path);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<uintmax_t>(in.gcount()) != size) return cantRead(path);
+    LibraryFile file(path, size);
+    file.in_.open(path, std::ios::binary);
+    if (!file.in_) return cantRead(path);
+    return file;
+}
+
+Expected<std::vector<uint8_t>> LibraryFile::readAt(uint64_t offset, uint64_t length) {
+    if (offset > size_ || length > size_ - offset) return cantRead(path_);
+    // A failed read earlier leaves the stream's error bits set; they would fail the seek.
+    in_.clear();
+    in_.seekg(static_cast<std::streamoff>(offset));
+    if (!in_) return cantRead(path_);
+    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    in_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(length));
+    const uint64_t got = static_cast<uint64_t>(in_.gcount());
+    bytesRead_ += got;
+    if (got != length) return cantRead(path_);
     return bytes;
+}
+
+Expected<std::vector<uint8_t>> readWholeFile(const std::string& path) {
+    LibraryFile file = VANTREL_TRY(LibraryFile::open(path));
+    return file.readAll();
 }
 
 }  // namespace vantrel

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "typelib/FileBytes.h"
 #include "typelib/LibraryReader.h"
 #include "typelib/ResolveType.h"
 #include "typelib/StandardOleLibrary.h"
@@ -190,11 +189,8 @@ std::shared_ptr<const LoadedLibrary> LibraryCatalog::openOnce(const std::string&
     if (found != files_.end()) return found->second;
     filesOpened_.push_back(key);
     std::shared_ptr<const LoadedLibrary> library;
-    Expected<std::vector<uint8_t>> bytes = readWholeFile(path);
-    if (bytes) {
-        Expected<LibraryInfo> info = readTypeLibrary(*bytes, path);
-        if (info) library = wrap(path, std::move(info).value(), weakSelf_);
-    }
+    Expected<LibraryInfo> info = readTypeLibraryFile(path);
+    if (info) library = wrap(path, std::move(info).value(), weakSelf_);
     files_.emplace(key, library);
     if (library) remember(library);
     return library;

@@ -1,7 +1,10 @@
 #include "typelib/LibraryReader.h"
 
+#include <algorithm>
 #include <cstring>
+#include <optional>
 
+#include "typelib/FileBytes.h"
 #include "typelib/MsftLibrary.h"
 #include "typelib/PeResources.h"
 
@@ -34,22 +37,44 @@ Expected<LibraryInfo> readBlob(std::span<const uint8_t> blob, const std::string&
     return library;
 }
 
+Error peDamaged(const std::string& path, const Error& error) {
+    return makeError(error.number, "The PE file '" + path + "' is damaged: " + error.description);
+}
+
+Error noTypeLibResource(const std::string& path) {
+    return makeError(errc::CantLoadLibrary,
+                     "'" + path + "' has no TYPELIB resource, so it carries no type library");
+}
+
+// The chosen TYPELIB resource's data, whichever way it was read.
+Expected<LibraryInfo> readResourceData(uint32_t id, std::span<const uint8_t> data, const std::string& path) {
+    if (!startsWith(data, "SLTG") && !startsWith(data, "MSFT")) {
+        return makeError(errc::InvalidDataRead, "The TYPELIB resource " + std::to_string(id) + " of '" +
+                                                    path + "' is not a type library");
+    }
+    return readBlob(data, path);
+}
+
 Expected<LibraryInfo> readPeImage(std::span<const uint8_t> image, const std::string& path) {
     Expected<std::vector<TypeLibResource>> resources = findTypeLibResources(image);
-    if (!resources) {
-        return makeError(resources.error().number,
-                         "The PE file '" + path + "' is damaged: " + resources.error().description);
-    }
+    if (!resources) return peDamaged(path, resources.error());
     const TypeLibResource* chosen = defaultTypeLibResource(*resources);
-    if (!chosen) {
-        return makeError(errc::CantLoadLibrary,
-                         "'" + path + "' has no TYPELIB resource, so it carries no type library");
-    }
-    if (!startsWith(chosen->data, "SLTG") && !startsWith(chosen->data, "MSFT")) {
-        return makeError(errc::InvalidDataRead, "The TYPELIB resource " + std::to_string(chosen->id) +
-                                                    " of '" + path + "' is not a type library");
-    }
-    return readBlob(chosen->data, path);
+    if (!chosen) return noTypeLibResource(path);
+    return readResourceData(chosen->id, chosen->data, path);
+}
+
+// A large PE file read in parts: its head, the resource section, the chosen resource.
+// Null when any part fails; only the whole file can then tell what the outcome is.
+std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, const FileReadLimits& limits) {
+    Expected<std::vector<uint8_t>> head = file.readAt(0, std::min(limits.headSize, file.size()));
+    if (!head || !isPeImage(*head)) return std::nullopt;
+    Expected<std::vector<TypeLibResourcePlace>> places = findTypeLibResourcePlaces(file, *head);
+    if (!places) return std::nullopt;
+    const TypeLibResourcePlace* chosen = defaultTypeLibResource(*places);
+    if (!chosen) return noTypeLibResource(file.path());
+    Expected<std::vector<uint8_t>> data = file.readAt(chosen->fileOffset, chosen->size);
+    if (!data) return std::nullopt;
+    return readResourceData(chosen->id, *data, file.path());
 }
 
 }  // namespace
@@ -57,6 +82,23 @@ Expected<LibraryInfo> readPeImage(std::span<const uint8_t> image, const std::str
 Expected<LibraryInfo> readTypeLibrary(std::span<const uint8_t> bytes, const std::string& path) {
     if (isPeImage(bytes)) return readPeImage(bytes, path);
     return readBlob(bytes, path);
+}
+
+Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const FileReadLimits& limits,
+                                          FileReadStats* stats) {
+    if (stats) *stats = FileReadStats{};
+    Expected<LibraryFile> opened = LibraryFile::open(path);
+    if (!opened) return opened.error();
+    LibraryFile& file = *opened;
+    std::optional<Expected<LibraryInfo>> result;
+    if (file.size() >= limits.partsFrom) result = readPeFileInParts(file, limits);
+    const bool readWhole = !result;
+    if (readWhole) {
+        Expected<std::vector<uint8_t>> bytes = file.readAll();
+        result = bytes ? readTypeLibrary(*bytes, path) : Expected<LibraryInfo>(bytes.error());
+    }
+    if (stats) *stats = FileReadStats{file.bytesRead(), readWhole};
+    return std::move(*result);
 }
 
 }  // namespace vantrel

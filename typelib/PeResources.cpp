@@ -4,6 +4,7 @@
 #include <set>
 
 #include "typelib/ByteReader.h"
+#include "typelib/FileBytes.h"
 
 namespace vantrel {
 namespace {
@@ -66,26 +67,45 @@ Expected<PeLayout> readLayout(const ByteReader& file) {
     return layout;
 }
 
-Expected<uint32_t> fileOffsetOfRva(const PeLayout& layout, uint32_t rva) {
-    if (rva < layout.sizeOfHeaders) return rva;
+// The file offset of an RVA and the section it lies in; null for the headers.
+struct RvaPlace {
+    uint32_t fileOffset = 0;
+    const Section* section = nullptr;
+};
+
+Expected<RvaPlace> placeOfRva(const PeLayout& layout, uint32_t rva) {
+    if (rva < layout.sizeOfHeaders) return RvaPlace{rva, nullptr};
     for (const Section& section : layout.sections) {
         const uint32_t span = section.virtualSize != 0 ? section.virtualSize : section.rawSize;
         if (rva < section.virtualAddress || rva - section.virtualAddress >= span) continue;
         const uint32_t delta = rva - section.virtualAddress;
         if (delta >= section.rawSize) break;
-        return static_cast<uint32_t>(uint64_t{section.rawPointer} + delta);
+        return RvaPlace{static_cast<uint32_t>(uint64_t{section.rawPointer} + delta), &section};
     }
     return damaged("the RVA " + hex(rva) + " lies in no section of the PE file");
 }
 
-// Walks the fixed three levels type -> id -> language of the resource tree.
+Expected<uint32_t> fileOffsetOfRva(const PeLayout& layout, uint32_t rva) {
+    return VANTREL_TRY(placeOfRva(layout, rva)).fileOffset;
+}
+
+// Where a resource's data lies in the file, not yet checked against the file's size.
+struct DataPlace {
+    uint32_t offset = 0;
+    uint32_t size = 0;
+};
+
+// Walks the fixed three levels type -> id -> language of the resource tree. The walk
+// reads only the tree; what a resource's data place means is up to the caller.
 class ResourceTree {
 public:
-    ResourceTree(const ByteReader& file, const PeLayout& layout, ByteReader tree)
-        : file_(file), layout_(layout), tree_(tree) {}
+    ResourceTree(const PeLayout& layout, ByteReader tree) : layout_(layout), tree_(tree) {}
 
-    Expected<std::vector<TypeLibResource>> typeLibraries() {
-        std::vector<TypeLibResource> found;
+    // Calls found(id, DataPlace) for every TYPELIB resource with an integer id, in
+    // directory order, right after reading its place; the first error of the tree or
+    // of `found` ends the walk.
+    template <class Found>
+    Expected<void> forEachTypeLib(Found&& found) {
         const auto typeEntries = VANTREL_TRY(entries(0));
         for (const Entry& type : typeEntries) {
             if (!type.named || !type.directory) continue;
@@ -94,11 +114,11 @@ public:
             const auto idEntries = VANTREL_TRY(entries(type.target));
             for (const Entry& id : idEntries) {
                 if (id.named) continue;
-                const auto data = VANTREL_TRY(firstLanguageData(id));
-                found.push_back(TypeLibResource{id.id, data});
+                const DataPlace data = VANTREL_TRY(firstLanguageData(id));
+                VANTREL_CHECK(found(id.id, data));
             }
         }
-        return found;
+        return {};
     }
 
 private:
@@ -149,7 +169,7 @@ private:
     }
 
     // The data of the first language under an id.
-    Expected<std::span<const uint8_t>> firstLanguageData(const Entry& id) {
+    Expected<DataPlace> firstLanguageData(const Entry& id) {
         if (!id.directory) return dataOf(id.target);
         const auto languages = VANTREL_TRY(entries(id.target));
         for (const Entry& language : languages) {
@@ -158,14 +178,13 @@ private:
         return damaged("the TYPELIB resource " + std::to_string(id.id) + " of the PE file has no data");
     }
 
-    Expected<std::span<const uint8_t>> dataOf(uint32_t dataEntry) const {
+    Expected<DataPlace> dataOf(uint32_t dataEntry) const {
         const uint32_t rva = VANTREL_TRY(tree_.u32(dataEntry));
         const uint32_t size = VANTREL_TRY(tree_.u32(int64_t{dataEntry} + 4));
         const uint32_t offset = VANTREL_TRY(fileOffsetOfRva(layout_, rva));
-        return file_.span(offset, size);
+        return DataPlace{offset, size};
     }
 
-    const ByteReader& file_;
     const PeLayout& layout_;
     ByteReader tree_;
     std::set<uint32_t> visited_;
@@ -190,17 +209,61 @@ Expected<std::vector<TypeLibResource>> findTypeLibResources(std::span<const uint
     if (start > image.size()) return file.outOfRange(start, 0);
     // The tree may extend to the end of the file; its stated size is not always exact.
     const ByteReader tree = VANTREL_TRY(file.sub(start, int64_t(image.size() - start), "the resource tree"));
-    ResourceTree walker(file, layout, tree);
-    return walker.typeLibraries();
+    std::vector<TypeLibResource> found;
+    VANTREL_CHECK(ResourceTree(layout, tree).forEachTypeLib([&](uint32_t id, DataPlace data) -> Expected<void> {
+        found.push_back(TypeLibResource{id, VANTREL_TRY(file.span(data.offset, data.size))});
+        return {};
+    }));
+    return found;
 }
 
-const TypeLibResource* defaultTypeLibResource(const std::vector<TypeLibResource>& resources) {
-    const TypeLibResource* best = nullptr;
-    for (const TypeLibResource& resource : resources) {
+Expected<std::vector<TypeLibResourcePlace>> findTypeLibResourcePlaces(LibraryFile& file,
+                                                                      std::span<const uint8_t> head) {
+    const ByteReader headers(head, "the PE headers");
+    const PeLayout layout = VANTREL_TRY(readLayout(headers));
+    if (layout.resourceRva == 0) return std::vector<TypeLibResourcePlace>{};
+    const RvaPlace root = VANTREL_TRY(placeOfRva(layout, layout.resourceRva));
+    if (!root.section) return damaged("the resource tree of the PE file lies in its headers");
+    // The section's raw bytes as far as the file holds them. The tree is read from the
+    // offset the whole-file walk starts at; when that lies outside, the walk fails here.
+    const uint64_t sectionStart = root.section->rawPointer;
+    if (sectionStart > file.size()) return damaged("the resource section lies past the end of the PE file");
+    const uint64_t sectionLength = std::min<uint64_t>(root.section->rawSize, file.size() - sectionStart);
+    const std::vector<uint8_t> sectionBytes = VANTREL_TRY(file.readAt(sectionStart, sectionLength));
+    const ByteReader section(sectionBytes, "the resource section");
+    const int64_t start = int64_t{root.fileOffset} - static_cast<int64_t>(sectionStart);
+    const ByteReader tree = VANTREL_TRY(section.sub(start, static_cast<int64_t>(sectionLength) - start, "the resource tree"));
+    std::vector<TypeLibResourcePlace> found;
+    VANTREL_CHECK(ResourceTree(layout, tree).forEachTypeLib([&](uint32_t id, DataPlace data) -> Expected<void> {
+        if (uint64_t{data.offset} + data.size > file.size()) {
+            return damaged("the TYPELIB resource " + std::to_string(id) + " lies past the end of the PE file");
+        }
+        found.push_back(TypeLibResourcePlace{id, data.offset, data.size});
+        return {};
+    }));
+    return found;
+}
+
+namespace {
+
+template <class Resource>
+const Resource* defaultOf(const std::vector<Resource>& resources) {
+    const Resource* best = nullptr;
+    for (const Resource& resource : resources) {
         if (resource.id == 1) return &resource;
         if (!best || resource.id < best->id) best = &resource;
     }
     return best;
+}
+
+}  // namespace
+
+const TypeLibResource* defaultTypeLibResource(const std::vector<TypeLibResource>& resources) {
+    return defaultOf(resources);
+}
+
+const TypeLibResourcePlace* defaultTypeLibResource(const std::vector<TypeLibResourcePlace>& resources) {
+    return defaultOf(resources);
 }
 
 }  // namespace vantrel

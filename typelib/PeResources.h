@@ -10,6 +10,8 @@
 
 namespace vantrel {
 
+class LibraryFile;
+
 // "MZ" with "PE\0\0" at e_lfanew.
 bool isPeImage(std::span<const uint8_t> bytes);
 
@@ -18,11 +20,28 @@ struct TypeLibResource {
     std::span<const uint8_t> data;  // inside the image's bytes
 };
 
+// Where a TYPELIB resource's data lies in the file.
+struct TypeLibResourcePlace {
+    uint32_t id = 0;
+    uint32_t fileOffset = 0;
+    uint32_t size = 0;
+};
+
 // Every TYPELIB resource with an integer id, in directory order. Errors only for a
 // damaged image; an image without the resources gives an empty list.
 Expected<std::vector<TypeLibResource>> findTypeLibResources(std::span<const uint8_t> image);
 
+// The same resources found without reading the whole file: the layout comes from
+// `head`, the file's first bytes, and the tree from the raw bytes of the section that
+// holds it, read from `file`. A success lists exactly the resources that
+// findTypeLibResources finds in the whole file, each inside the file. Any error, also
+// one the whole file would not give (headers past `head`, a tree reaching out of its
+// section), means only the whole file can tell the outcome.
+Expected<std::vector<TypeLibResourcePlace>> findTypeLibResourcePlaces(LibraryFile& file,
+                                                                      std::span<const uint8_t> head);
+
 // The one a caller reads by default: id 1, else the lowest id; null when there is none.
 const TypeLibResource* defaultTypeLibResource(const std::vector<TypeLibResource>& resources);
+const TypeLibResourcePlace* defaultTypeLibResource(const std::vector<TypeLibResourcePlace>& resources);
 
 }  // namespace vantrel

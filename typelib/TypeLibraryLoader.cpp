@@ -1,4 +1,3 @@
-#include "typelib/FileBytes.h"
 #include "typelib/LibraryCatalog.h"
 #include "typelib/LibraryReader.h"
 #include "typelib/TypeLibrary.h"
@@ -8,8 +7,8 @@ namespace vantrel {
 TypeLibraryLoader::TypeLibraryLoader() : catalog_(LibraryCatalog::create()) {}
 
 Expected<TypeLibrary> TypeLibraryLoader::OpenFromFile(const std::string& path) {
-    const std::vector<uint8_t> bytes = VANTREL_TRY(readWholeFile(path));
-    return OpenFromBytes(bytes, path);
+    LibraryInfo info = VANTREL_TRY(readTypeLibraryFile(path));
+    return TypeLibrary(catalog_->adopt(path, std::move(info)));
 }
 
 Expected<TypeLibrary> TypeLibraryLoader::OpenFromBytes(std::span<const uint8_t> bytes,

@@ -28,5 +28,28 @@ TEST(FileBytes, MissingFilesAndFoldersAreErrors) {
     EXPECT_NE(folder.error().description.find(VANTREL_FIXTURES_DIR), std::string::npos);
 }
 
+// Ranges past the end are refused before anything is allocated, and leave the file usable.
+TEST(FileBytes, ReadsRangesInsideTheFileOnly) {
+    const std::string path = fixturePath("Fixture.tlb");
+    const std::vector<uint8_t> whole = bytesOf(path);
+    const uint64_t size = whole.size(), all = ~uint64_t{0};
+    const std::pair<uint64_t, uint64_t> inside[] = {{0, 4}, {0x10, 0x20}, {size - 1, 1}, {size, 0}, {0, size}};
+    const std::pair<uint64_t, uint64_t> outside[] = {{size, 1}, {size - 1, 2}, {1, size}, {0, all}, {all, 2}};
+    Expected<LibraryFile> file = LibraryFile::open(path);
+    ASSERT_TRUE(file) << file.error().description;
+    uint64_t read = 0;
+    for (size_t i = 0; i < std::size(inside); ++i) {
+        Expected<std::vector<uint8_t>> refused = file->readAt(outside[i].first, outside[i].second);
+        ASSERT_FALSE(refused);
+        EXPECT_EQ(refused.error().description, "The file '" + path + "' can't be read");
+        const auto [offset, length] = inside[i];
+        Expected<std::vector<uint8_t>> bytes = file->readAt(offset, length);
+        ASSERT_TRUE(bytes) << offset << "+" << length;
+        const auto from = whole.begin() + static_cast<std::ptrdiff_t>(offset);
+        EXPECT_EQ(*bytes, std::vector<uint8_t>(from, from + static_cast<std::ptrdiff_t>(length)));
+        EXPECT_EQ(file->bytesRead(), read += length);
+    }
+}
+
 }  // namespace
 }  // namespace vantrel::testing

@@ -85,19 +85,51 @@ size_t typeInfoOffset(const std::vector<uint8_t>& msft, int index) {
     return segmentOffset(msft, 0) + 100 * static_cast<size_t>(index);
 }
 
-size_t resourceRootOffset(const std::vector<uint8_t>& pe) {
-    const size_t header = getU32(pe, 0x3C);
-    const size_t opt = header + 24;
+size_t resourceDirectoryEntryOffset(const std::vector<uint8_t>& pe) {
+    const size_t opt = getU32(pe, 0x3C) + 24;
     const bool plus = (pe.at(opt) | (pe.at(opt + 1) << 8)) == 0x20B;
-    const uint32_t rva = getU32(pe, opt + (plus ? 112 : 96) + 16);
-    const size_t sections = opt + (pe.at(header + 20) | (pe.at(header + 21) << 8));
+    return opt + (plus ? 112 : 96) + 16;
+}
+
+size_t resourceSectionHeaderOffset(const std::vector<uint8_t>& pe) {
+    const size_t header = getU32(pe, 0x3C);
+    const uint32_t rva = getU32(pe, resourceDirectoryEntryOffset(pe));
+    const size_t sections = header + 24 + (pe.at(header + 20) | (pe.at(header + 21) << 8));
     const size_t count = pe.at(header + 6) | (pe.at(header + 7) << 8);
     for (size_t i = 0; i < count; ++i) {
         const size_t s = sections + 40 * i;
         const uint32_t va = getU32(pe, s + 12);
-        if (rva >= va && rva < va + getU32(pe, s + 16)) return rva - va + getU32(pe, s + 20);
+        if (rva >= va && rva < va + getU32(pe, s + 16)) return s;
     }
     throw std::runtime_error("no resource section");
+}
+
+size_t resourceRootOffset(const std::vector<uint8_t>& pe) {
+    const size_t section = resourceSectionHeaderOffset(pe);
+    return getU32(pe, resourceDirectoryEntryOffset(pe)) - getU32(pe, section + 12) + getU32(pe, section + 20);
+}
+
+size_t typeLibDataEntryLink(const std::vector<uint8_t>& pe, size_t idIndex) {
+    const size_t root = resourceRootOffset(pe);
+    const size_t named = pe.at(root + 12) | (pe.at(root + 13) << 8);
+    for (size_t i = 0; i < named; ++i) {
+        const size_t entry = root + 16 + 8 * i;
+        const size_t name = root + (getU32(pe, entry) & 0x7FFFFFFFu);
+        std::string text;
+        for (size_t c = 0; c < pe.at(name); ++c) text += static_cast<char>(pe.at(name + 2 + 2 * c));
+        if (text != "TYPELIB") continue;
+        // Down to the id entry, then the first entry of each directory, to the word that
+        // names a data entry.
+        const size_t ids = root + (getU32(pe, entry + 4) & 0x7FFFFFFFu);
+        size_t link = ids + 16 + 8 * idIndex + 4;
+        while (getU32(pe, link) & 0x80000000u) link = root + (getU32(pe, link) & 0x7FFFFFFFu) + 16 + 4;
+        return link;
+    }
+    throw std::runtime_error("no TYPELIB resource");
+}
+
+size_t typeLibDataEntryOffset(const std::vector<uint8_t>& pe, size_t idIndex) {
+    return resourceRootOffset(pe) + getU32(pe, typeLibDataEntryLink(pe, idIndex));
 }
 
 }  // namespace vantrel::testing

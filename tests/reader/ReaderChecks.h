@@ -26,7 +26,14 @@ size_t segmentDirectoryOffset(const std::vector<uint8_t>& msft);
 size_t segmentOffset(const std::vector<uint8_t>& msft, int segment);
 size_t typeInfoOffset(const std::vector<uint8_t>& msft, int index);
 
-// The file offset of a PE image's resource directory, found the plain way.
+// Where a PE image's resources are, found the plain way: the data directory entry that
+// points to them, the header of the section holding them, the tree's root, and the
+// data entry (RVA, size) of a TYPELIB resource (the first language of the id entry at
+// `idIndex`) with the tree word that links to it (an offset from the root).
+size_t resourceDirectoryEntryOffset(const std::vector<uint8_t>& pe);
+size_t resourceSectionHeaderOffset(const std::vector<uint8_t>& pe);
 size_t resourceRootOffset(const std::vector<uint8_t>& pe);
+size_t typeLibDataEntryLink(const std::vector<uint8_t>& pe, size_t idIndex = 0);
+size_t typeLibDataEntryOffset(const std::vector<uint8_t>& pe, size_t idIndex = 0);
 
 }  // namespace vantrel::testing
