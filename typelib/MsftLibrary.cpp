@@ -81,6 +81,7 @@ private:
                                                                   std::to_string(index) + " (" + type.name +
                                                                   "): " + rest.error().description);
             type.funcs.clear();
+            type.params.clear();
             type.vars.clear();
         }
         return {};

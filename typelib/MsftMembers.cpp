@@ -1,6 +1,7 @@
 #include "typelib/MsftMembers.h"
 
 #include <string>
+#include <vector>
 
 namespace vantrel {
 namespace {
@@ -59,8 +60,9 @@ class FunctionReader {
 public:
     FunctionReader(MsftMemberTables& tables, TypeKind kind) : tables_(tables), kind_(kind) {}
 
-    // Fills `f` in place: large libraries hold tens of thousands of functions.
-    Expected<void> read(const ByteReader& record, FuncDesc& f) {
+    // Fills `f` in place and appends its parameters to `params`: large libraries hold
+    // tens of thousands of functions.
+    Expected<void> read(const ByteReader& record, FuncDesc& f, std::vector<ParamDesc>& params) {
         const uint32_t fkccic = record.u32Unchecked(16);
         f.returnType = VANTREL_TRY(tables_.typeDescs.typeOf(record.i32Unchecked(4)));
         f.flags = static_cast<uint16_t>(record.u32Unchecked(8) & 0xFFFF);
@@ -84,10 +86,9 @@ public:
 
         const auto paramsAt = static_cast<size_t>(static_cast<int64_t>(record.size()) - paramBytes);
         const auto defaultsAt = static_cast<size_t>(kFuncRecordFixedSize + optionalCount * 4);
-        f.params.reserve(static_cast<size_t>(paramCount));
         for (size_t p = 0; p < static_cast<size_t>(paramCount); ++p) {
             const size_t at = paramsAt + p * kParamRecordSize;
-            ParamDesc& param = f.params.emplace_back();
+            ParamDesc& param = params.emplace_back();
             param.type = VANTREL_TRY(tables_.typeDescs.typeOf(record.i32Unchecked(at)));
             param.name = VANTREL_TRY(tables_.names.name(record.i32Unchecked(at + 4)));
             param.flags = static_cast<uint16_t>(record.u32Unchecked(at + 8) & 0xFFFF);
@@ -152,15 +153,19 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
     const MemberBlock block = VANTREL_TRY(locateBlock(tables.blob, entry));
     FunctionReader functions(tables, type.kind);
     type.funcs.reserve(entry.funcCount);
+    std::vector<size_t> paramCounts(entry.funcCount);
     for (size_t k = 0; k < entry.funcCount; ++k) {
         const ByteReader record = VANTREL_TRY(recordAt(block, k, kFuncRecordFixedSize, "function", k, tables.recordBytesBudget));
         FuncDesc& f = type.funcs.emplace_back();
-        if (Expected<void> read = functions.read(record, f); !read) return inMember("function", k, read.error());
+        const size_t paramsBefore = type.params.size();
+        if (Expected<void> read = functions.read(record, f, type.params); !read) return inMember("function", k, read.error());
+        paramCounts[k] = type.params.size() - paramsBefore;
         Expected<std::string> name = tables.names.name(block.nameOffset(k));
         if (!name) return inMember("function", k, name.error());
         f.name = std::move(*name);
         f.memberId = block.memberId(k);
     }
+    type.linkParams(paramCounts);
     type.vars.reserve(entry.varCount);
     for (size_t j = 0; j < entry.varCount; ++j) {
         const size_t k = entry.funcCount + j;

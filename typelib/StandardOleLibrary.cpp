@@ -149,8 +149,8 @@ public:
     void vtableFunction(Index owner, int32_t ancestors, const char* name, TypeDescId result,
                         std::initializer_list<ParamRow> params) {
         TypeInfo& type = this->type(owner);
-        FuncDesc& func = type.funcs.emplace_back();
-        const int32_t position = static_cast<int32_t>(type.funcs.size() - 1);
+        FuncDesc func;
+        const auto position = static_cast<int32_t>(type.funcs.size());
         const int32_t slot = 3 * (ancestors > 0) + position;
         func.name = name;
         func.memberId = 0x60000000 | (ancestors << 16) | position;
@@ -158,18 +158,18 @@ public:
         func.flags = funcflag::Restricted;
         func.vtableOffset = static_cast<int16_t>(slot * static_cast<int32_t>(info_.pointerSize()));
         func.returnType = result;
-        addParams(func, params);
+        addFunction(type, std::move(func), params);
         type.sizeVtable = static_cast<int16_t>((slot + 1) * static_cast<int32_t>(info_.pointerSize()));
     }
 
     void dispatchMethod(Index owner, int32_t memberId, const char* name,
                         std::initializer_list<ParamRow> params) {
-        FuncDesc& func = type(owner).funcs.emplace_back();
+        FuncDesc func;
         func.name = name;
         func.memberId = memberId;
         func.funcKind = FuncKind::Dispatch;
         func.returnType = simple(vt::Void);
-        addParams(func, params);
+        addFunction(type(owner), std::move(func), params);
     }
 
     void dispatchProperty(Index owner, int32_t memberId, const char* name, TypeDescId type,
@@ -205,8 +205,10 @@ private:
         return static_cast<TypeDescId>(info_.typeDescs.size() - 1);
     }
 
-    static void addParams(FuncDesc& func, std::initializer_list<ParamRow> params) {
-        for (const ParamRow& row : params) func.params.push_back(ParamDesc{row.name, row.type, row.flags, {}});
+    static void addFunction(TypeInfo& type, FuncDesc func, std::initializer_list<ParamRow> rows) {
+        std::vector<ParamDesc> params;
+        for (const ParamRow& row : rows) params.push_back(ParamDesc{row.name, row.type, row.flags, {}});
+        type.addFunction(std::move(func), params);
     }
 
     LibraryInfo info_;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -84,7 +85,8 @@ struct FuncDesc {
     int16_t optionalParams = 0;  // cParamsOpt; -1 for vararg
     TypeDescId returnType = 0;
     int32_t helpContext = 0;
-    std::vector<ParamDesc> params;
+    // Its parameters: its part of TypeInfo::params.
+    std::span<const ParamDesc> params;
     OutOfLine<std::string> docString;  // absent when empty
     // Module functions: the DLL entry point, by name or by ordinal.
     OutOfLine<std::string> entryName;
@@ -108,7 +110,8 @@ struct ImplType {
     int32_t flags = 0;  // IMPLTYPEFLAGS
 };
 
-struct TypeInfo {
+// The fields of a TypeInfo, copied member by member.
+struct TypeInfoFields {
     std::string name;
     TypeKind kind = TypeKind::Enum;
     Guid guid;
@@ -132,13 +135,36 @@ struct TypeInfo {
     std::string dllName;
 
     std::vector<FuncDesc> funcs;  // as stored; for a dual the vtable functions
+    // The parameters of all of `funcs`, in function order: one array for the type
+    // rather than one for each function.
+    std::vector<ParamDesc> params;
     std::vector<VarDesc> vars;
 
     // Set when this type's own records are damaged: its name and attributes are known,
     // its members are not. Every question about its members answers with this error.
     std::optional<Error> memberError;
+};
+
+// A copy's functions view the copy's own parameters; a move keeps the array where it is.
+struct TypeInfo : TypeInfoFields {
+    TypeInfo() = default;
+    TypeInfo(const TypeInfo& other) : TypeInfoFields(other) { relinkParams(); }
+    TypeInfo& operator=(const TypeInfo& other);
+    TypeInfo(TypeInfo&&) noexcept = default;
+    TypeInfo& operator=(TypeInfo&&) noexcept = default;
+    ~TypeInfo() = default;
 
     bool isDual() const { return kind == TypeKind::Dispatch && (flags & typeflag::Dual); }
+
+    // Appends a function with its parameters.
+    FuncDesc& addFunction(FuncDesc func, std::span<const ParamDesc> funcParams = {});
+    // Points the functions at consecutive parts of `params`, `counts[i]` for function i.
+    // Counts that don't add up to the array leave the functions past the end without any.
+    void linkParams(std::span<const size_t> counts);
+
+private:
+    // After `params` has moved or grown: the same counts, into the array as it is now.
+    void relinkParams();
 };
 
 struct ImportedLibrary {

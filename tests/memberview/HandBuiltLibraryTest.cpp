@@ -39,13 +39,12 @@ public:
     FuncDesc& addFunction(int32_t type, const std::string& name, int32_t memberId,
                           int32_t invokeKind, TypeDescId result,
                           std::vector<ParamDesc> params = {}) {
-        FuncDesc& func = info.types[static_cast<size_t>(type)].funcs.emplace_back();
+        FuncDesc func;
         func.name = name;
         func.memberId = memberId;
         func.invokeKind = invokeKind;
         func.returnType = result;
-        func.params = std::move(params);
-        return func;
+        return info.types[static_cast<size_t>(type)].addFunction(std::move(func), params);
     }
 
     std::shared_ptr<const LoadedLibrary> finish(const std::string& path,

@@ -39,18 +39,17 @@ LibraryInfo moduleLibrary() {
     let.funcKind = FuncKind::Static;
     let.invokeKind = invoke::PropertyPut;
     let.returnType = HResult;
-    let.params = {ParamDesc{"value", Long, paramflag::In, {}}};
     FuncDesc set = let;
     set.invokeKind = invoke::PropertyPutRef;
-    set.params = {ParamDesc{"value", Object, paramflag::In, {}}};
     FuncDesc arrays;
     arrays.name = "Arrays";
     arrays.memberId = 8;
     arrays.funcKind = FuncKind::Static;
     arrays.returnType = Unreachable;
-    arrays.params = {ParamDesc{"many", ArrayOfUnreachable, paramflag::In, {}},
-                     ParamDesc{"four", FixedOfUnreachable, paramflag::In, {}}};
-    module.funcs = {let, set, arrays};
+    module.addFunction(let, std::vector{ParamDesc{"value", Long, paramflag::In, {}}});
+    module.addFunction(set, std::vector{ParamDesc{"value", Object, paramflag::In, {}}});
+    module.addFunction(arrays, std::vector{ParamDesc{"many", ArrayOfUnreachable, paramflag::In, {}},
+                                           ParamDesc{"four", FixedOfUnreachable, paramflag::In, {}}});
     info.types.push_back(module);
 
     TypeInfo broken;
