@@ -35,13 +35,13 @@ Expected<LibraryFile> LibraryFile::open(const std::string& path) {
     return file;
 }
 
-Expected<std::vector<uint8_t>> LibraryFile::readAt(uint64_t offset, uint64_t length) {
+Expected<FileBuffer> LibraryFile::readAt(uint64_t offset, uint64_t length) {
     if (offset > size_ || length > size_ - offset) return cantRead(path_);
     // A failed read earlier leaves the stream's error bits set; they would fail the seek.
     in_.clear();
     in_.seekg(static_cast<std::streamoff>(offset));
     if (!in_) return cantRead(path_);
-    std::vector<uint8_t> bytes(static_cast<size_t>(length));
+    FileBuffer bytes(static_cast<size_t>(length));
     in_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(length));
     const uint64_t got = static_cast<uint64_t>(in_.gcount());
     bytesRead_ += got;
@@ -49,7 +49,7 @@ Expected<std::vector<uint8_t>> LibraryFile::readAt(uint64_t offset, uint64_t len
     return bytes;
 }
 
-Expected<std::vector<uint8_t>> readWholeFile(const std::string& path) {
+Expected<FileBuffer> readWholeFile(const std::string& path) {
     LibraryFile file = VANTREL_TRY(LibraryFile::open(path));
     return file.readAll();
 }

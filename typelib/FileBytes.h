@@ -3,7 +3,10 @@
 
 #include <cstdint>
 #include <fstream>
+#include <memory>
+#include <new>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -13,6 +16,32 @@ namespace vantrel {
 
 // Files above this size are refused: the largest real type libraries are a few MiB.
 inline constexpr uint64_t kMaxLibraryFileSize = 256ull * 1024 * 1024;
+
+// An allocator that leaves a new element uninitialised where it has no arguments: a
+// buffer that a read fills at once need not be zeroed first.
+template <class T>
+class UninitialisedAllocator : public std::allocator<T> {
+public:
+    template <class U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+
+    template <class U>
+    void construct(U* place) noexcept(std::is_nothrow_default_constructible_v<U>) {
+        ::new (static_cast<void*>(place)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* place, Args&&... args) {
+        ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+    }
+};
+
+// Bytes read from a file.
+using FileBuffer = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
 
 // A file opened for reading, whole or a range at a time. Counts the bytes it reads.
 class LibraryFile {
@@ -27,8 +56,8 @@ public:
 
     // `length` bytes at `offset`. Error 75 when the range passes the file's size or the
     // read comes up short; nothing is allocated for a range outside the file.
-    Expected<std::vector<uint8_t>> readAt(uint64_t offset, uint64_t length);
-    Expected<std::vector<uint8_t>> readAll() { return readAt(0, size_); }
+    Expected<FileBuffer> readAt(uint64_t offset, uint64_t length);
+    Expected<FileBuffer> readAll() { return readAt(0, size_); }
 
 private:
     LibraryFile(std::string path, uint64_t size) : path_(std::move(path)), size_(size) {}
@@ -40,6 +69,6 @@ private:
 };
 
 // The whole file; the errors of LibraryFile::open and readAll.
-Expected<std::vector<uint8_t>> readWholeFile(const std::string& path);
+Expected<FileBuffer> readWholeFile(const std::string& path);
 
 }  // namespace vantrel

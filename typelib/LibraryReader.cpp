@@ -66,13 +66,13 @@ Expected<LibraryInfo> readPeImage(std::span<const uint8_t> image, const std::str
 // A large PE file read in parts: its head, the resource section, the chosen resource.
 // Null when any part fails; only the whole file can then tell what the outcome is.
 std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, const FileReadLimits& limits) {
-    Expected<std::vector<uint8_t>> head = file.readAt(0, std::min(limits.headSize, file.size()));
+    Expected<FileBuffer> head = file.readAt(0, std::min(limits.headSize, file.size()));
     if (!head || !isPeImage(*head)) return std::nullopt;
     Expected<std::vector<TypeLibResourcePlace>> places = findTypeLibResourcePlaces(file, *head);
     if (!places) return std::nullopt;
     const TypeLibResourcePlace* chosen = defaultTypeLibResource(*places);
     if (!chosen) return noTypeLibResource(file.path());
-    Expected<std::vector<uint8_t>> data = file.readAt(chosen->fileOffset, chosen->size);
+    Expected<FileBuffer> data = file.readAt(chosen->fileOffset, chosen->size);
     if (!data) return std::nullopt;
     return readResourceData(chosen->id, *data, file.path());
 }
@@ -94,7 +94,7 @@ Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const FileRea
     if (file.size() >= limits.partsFrom) result = readPeFileInParts(file, limits);
     const bool readWhole = !result;
     if (readWhole) {
-        Expected<std::vector<uint8_t>> bytes = file.readAll();
+        Expected<FileBuffer> bytes = file.readAll();
         result = bytes ? readTypeLibrary(*bytes, path) : Expected<LibraryInfo>(bytes.error());
     }
     if (stats) *stats = FileReadStats{file.bytesRead(), readWhole};

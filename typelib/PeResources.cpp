@@ -229,7 +229,7 @@ Expected<std::vector<TypeLibResourcePlace>> findTypeLibResourcePlaces(LibraryFil
     const uint64_t sectionStart = root.section->rawPointer;
     if (sectionStart > file.size()) return damaged("the resource section lies past the end of the PE file");
     const uint64_t sectionLength = std::min<uint64_t>(root.section->rawSize, file.size() - sectionStart);
-    const std::vector<uint8_t> sectionBytes = VANTREL_TRY(file.readAt(sectionStart, sectionLength));
+    const FileBuffer sectionBytes = VANTREL_TRY(file.readAt(sectionStart, sectionLength));
     const ByteReader section(sectionBytes, "the resource section");
     const int64_t start = int64_t{root.fileOffset} - static_cast<int64_t>(sectionStart);
     const ByteReader tree = VANTREL_TRY(section.sub(start, static_cast<int64_t>(sectionLength) - start, "the resource tree"));

@@ -120,7 +120,7 @@ TEST(RealLibrariesWithImports, TheBuiltInStdoleAnswersAsTheShippedFile) {
     const std::shared_ptr<LibraryCatalog> builtIn = LibraryCatalog::create();
     size_t imports = 0;
     for (const fs::path& file : files) {
-        Expected<std::vector<uint8_t>> bytes = readWholeFile(file.string());
+        Expected<FileBuffer> bytes = readWholeFile(file.string());
         if (!bytes) continue;
         Expected<LibraryInfo> info = readTypeLibrary(*bytes, file.string());
         if (!info || info->importedTypes.empty() || info->name == "stdole") continue;

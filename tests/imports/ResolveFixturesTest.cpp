@@ -28,7 +28,7 @@ TypeLibrary open(TypeLibraryLoader& loader, const std::string& path) {
 }
 
 LibraryInfo read(const std::string& path) {
-    Expected<std::vector<uint8_t>> bytes = readWholeFile(path);
+    Expected<FileBuffer> bytes = readWholeFile(path);
     if (!bytes) throw std::runtime_error(bytes.error().description);
     Expected<LibraryInfo> info = readTypeLibrary(*bytes, path);
     if (!info) throw std::runtime_error(info.error().description);

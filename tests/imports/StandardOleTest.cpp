@@ -34,7 +34,7 @@ protected:
     void SetUp() override {
         const std::string path = std::string(VANTREL_REAL_LIBS_DIR) + "/stdole2.tlb";
         if (!std::filesystem::exists(path)) GTEST_SKIP() << "no real libraries";
-        Expected<std::vector<uint8_t>> bytes = readWholeFile(path);
+        Expected<FileBuffer> bytes = readWholeFile(path);
         ASSERT_TRUE(bytes);
         Expected<LibraryInfo> read = readTypeLibrary(*bytes, path);
         ASSERT_TRUE(read) << read.error().description;

@@ -28,7 +28,7 @@ std::string outcomeText(const Expected<LibraryInfo>& result, const std::string& 
 }
 
 std::string wholeFileOutcome(const std::string& path) {
-    Expected<std::vector<uint8_t>> bytes = readWholeFile(path);
+    Expected<FileBuffer> bytes = readWholeFile(path);
     if (!bytes) return outcomeText(bytes.error(), path);
     return outcomeText(readTypeLibrary(*bytes, path), path);
 }
