@@ -19,7 +19,7 @@ TypeRef declaredResult(const ViewFunction& function) {
 }
 
 Error noSuchAccessor(const ViewMember& member, int32_t invokeKinds) {
-    return makeError(errc::ElementNotFound, "Member '" + *member.name +
+    return makeError(errc::ElementNotFound, "Member '" + std::string(member.name) +
                                                 "' has no accessor of invoke kind " +
                                                 std::to_string(invokeKinds));
 }

@@ -193,8 +193,6 @@ uint32_t codePageForLcid(uint32_t lcid) {
     }
 }
 
-namespace {
-
 // Eight bytes at a time: names are checked on every open of a library.
 bool isAscii(std::span<const uint8_t> bytes) {
     constexpr uint64_t highBits = 0x8080808080808080ull;
@@ -208,8 +206,6 @@ bool isAscii(std::span<const uint8_t> bytes) {
         if (bytes[i] & 0x80) return false;
     return true;
 }
-
-}  // namespace
 
 std::string decodeText(std::span<const uint8_t> bytes, uint32_t codePage) {
     // Nearly every name is plain ASCII, which every code page leaves as it is.

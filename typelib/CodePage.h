@@ -17,6 +17,9 @@ uint32_t codePageForLcid(uint32_t lcid);
 // byte never swallows the characters around it. Undefined bytes 0x80-0x9F of the known
 // code pages become the C1 control of the same value, as on Windows; other undefined
 // bytes become U+FFFD.
+// True when every byte is below 0x80: text that every code page leaves as it is.
+bool isAscii(std::span<const uint8_t> bytes);
+
 std::string decodeText(std::span<const uint8_t> bytes, uint32_t codePage);
 
 }  // namespace vantrel

@@ -160,10 +160,10 @@ private:
         property.accessors[static_cast<size_t>(*slot)] = functionIndex;
     }
 
-    ViewMember& newMember(const std::string& name, int32_t kinds, int32_t dispId,
+    ViewMember& newMember(std::string_view name, int32_t kinds, int32_t dispId,
                           Visibility visibility) {
         ViewMember& member = view_.members.emplace_back();
-        member.name = &name;
+        member.name = name;
         member.invokeKinds = kinds;
         member.dispId = dispId;
         member.hidden = visibility.hidden;
@@ -269,7 +269,7 @@ void addVariables(ViewBuilder& builder, const TypeEntry& type) {
 
 MemberItem ViewMember::item(size_t position) const {
     MemberItem item;
-    item.Name = *name;
+    item.Name = name;
     item.InvokeKinds = invokeKinds;
     item.MemberId = asIndex(position);
     item.DispId = dispId;

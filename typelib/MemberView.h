@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "typelib/Error.h"
@@ -28,7 +29,7 @@ inline constexpr int32_t NoIndex = -1;
 
 struct ViewMember {
     // The name of its first function or variable, held by a library the view holds.
-    const std::string* name = nullptr;
+    std::string_view name;
     int32_t invokeKinds = 0;  // as MemberItem::InvokeKinds
     int32_t dispId = 0;
     bool hidden = false;

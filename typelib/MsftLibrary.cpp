@@ -24,7 +24,7 @@ public:
                       const std::string& path)
         : blob_(blob), header_(header), segments_(segments), path_(path),
           codePage_(codePageForLcid(header.lcid)),
-          names_(segments.names, codePage_), strings_(segments.strings, codePage_),
+          names_(segments.names, codePage_, *library_.names), strings_(segments.strings, codePage_),
           imports_(segments.importInfo, segments.importFiles, segments.guids, codePage_, library_),
           hrefTypes_(header.typeCount, imports_),
           typeDescs_(segments.typeDescs, segments.arrayDescs, hrefTypes_, library_.typeDescs),

@@ -90,7 +90,7 @@ public:
             const size_t at = paramsAt + p * kParamRecordSize;
             ParamDesc& param = params.emplace_back();
             param.type = VANTREL_TRY(tables_.typeDescs.typeOf(record.i32Unchecked(at)));
-            param.name = VANTREL_TRY(tables_.names.name(record.i32Unchecked(at + 4)));
+            param.name = VANTREL_TRY(tables_.names.pooledName(record.i32Unchecked(at + 4)));
             param.flags = static_cast<uint16_t>(record.u32Unchecked(at + 8) & 0xFFFF);
             if (hasDefaults && (param.flags & paramflag::HasDefault)) {
                 const int32_t slot = record.i32Unchecked(defaultsAt + 4 * p);
@@ -160,9 +160,9 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
         const size_t paramsBefore = type.params.size();
         if (Expected<void> read = functions.read(record, f, type.params); !read) return inMember("function", k, read.error());
         paramCounts[k] = type.params.size() - paramsBefore;
-        Expected<std::string> name = tables.names.name(block.nameOffset(k));
+        Expected<std::string_view> name = tables.names.pooledName(block.nameOffset(k));
         if (!name) return inMember("function", k, name.error());
-        f.name = std::move(*name);
+        f.name = *name;
         f.memberId = block.memberId(k);
     }
     type.linkParams(paramCounts);
@@ -172,9 +172,9 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
         const ByteReader record = VANTREL_TRY(recordAt(block, k, kVarRecordFixedSize, "variable", j, tables.recordBytesBudget));
         VarDesc& v = type.vars.emplace_back();
         if (Expected<void> read = readVariable(tables, record, v); !read) return inMember("variable", j, read.error());
-        Expected<std::string> name = tables.names.name(block.nameOffset(k));
+        Expected<std::string_view> name = tables.names.pooledName(block.nameOffset(k));
         if (!name) return inMember("variable", j, name.error());
-        v.name = std::move(*name);
+        v.name = *name;
         v.memberId = block.memberId(k);
     }
     return {};

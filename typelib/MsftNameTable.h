@@ -1,26 +1,37 @@
 // The MSFT name table: names of the library, its types, members and parameters,
-// addressed by offset and shared by everything that uses the same name. Each use
-// decodes its entry afresh: names are short, and a cache of every decoded name would
-// cost more memory than decoding costs time.
+// addressed by offset and shared by everything that uses the same name. Each entry is
+// decoded once into the library's text pool; later uses of it are a look-up.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "typelib/ByteReader.h"
+#include "typelib/TextPool.h"
 
 namespace vantrel {
 
 class MsftNameTable {
 public:
-    MsftNameTable(ByteReader table, uint32_t codePage) : table_(table), codePage_(codePage) {}
+    MsftNameTable(ByteReader table, uint32_t codePage, TextPool& pool)
+        : table_(table), codePage_(codePage), pool_(pool) {}
 
-    // Offset -1 is no name: "".
+    // Offset -1 is no name: "". The view lives as long as the pool.
+    Expected<std::string_view> pooledName(int32_t offset);
     Expected<std::string> name(int32_t offset);
 
 private:
+    Expected<std::string_view> decode(int32_t offset);
+
     ByteReader table_;
     uint32_t codePage_;
+    TextPool& pool_;
+    // By offset / 4 (entries are 4-byte aligned): 1 + the index in decoded_, 0 when not
+    // decoded yet.
+    std::vector<uint32_t> slots_;
+    std::vector<std::string_view> decoded_;
 };
 
 }  // namespace vantrel

@@ -8,13 +8,16 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
 #include "typelib/Automation.h"
 #include "typelib/Error.h"
 #include "typelib/OutOfLine.h"
+#include "typelib/TextPool.h"
 
 namespace vantrel {
 
@@ -66,7 +69,7 @@ struct TypeDesc {
 };
 
 struct ParamDesc {
-    std::string name;  // empty when the parameter is unnamed
+    std::string_view name;  // empty when the parameter is unnamed; in LibraryInfo::names
     TypeDescId type = 0;
     uint16_t flags = 0;  // PARAMFLAGS
     OutOfLine<Variant> defaultValue;
@@ -75,7 +78,7 @@ struct ParamDesc {
 // Large libraries hold tens of thousands of these: the fields are ordered to leave no
 // gaps, and the texts that most functions lack are kept out of line.
 struct FuncDesc {
-    std::string name;
+    std::string_view name;  // in LibraryInfo::names
     int32_t memberId = 0;
     FuncKind funcKind = FuncKind::PureVirtual;
     uint8_t callConv = 4;
@@ -94,7 +97,7 @@ struct FuncDesc {
 };
 
 struct VarDesc {
-    std::string name;
+    std::string_view name;  // in LibraryInfo::names
     int32_t memberId = 0;
     VarKind varKind = VarKind::PerInstance;
     uint16_t flags = 0;  // VARFLAGS
@@ -198,6 +201,10 @@ struct LibraryInfo {
     // The library's reference to IDispatch, used as the one interface of every
     // dispinterface; None when the library never names IDispatch.
     TypeHandle dispatchType;
+
+    // The names of functions, variables and parameters, each decoded once; copies of
+    // the library share it.
+    std::shared_ptr<TextPool> names = std::make_shared<TextPool>();
 
     std::vector<TypeInfo> types;
     std::vector<TypeDesc> typeDescs;

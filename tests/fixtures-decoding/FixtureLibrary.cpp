@@ -209,12 +209,12 @@ std::string describeFunc(const LibraryInfo& library, const FuncDesc& func) {
     static const std::pair<uint16_t, const char*> paramFlags[] = {
         {paramflag::In, "in"},         {paramflag::Out, "out"}, {paramflag::Lcid, "lcid"},
         {paramflag::RetVal, "retval"}, {paramflag::Opt, "opt"}, {paramflag::HasDefault, "hasdefault"}};
-    std::string text = func.name + " " + invokeName(func.invokeKind) + " -> " +
+    std::string text = std::string(func.name) + " " + invokeName(func.invokeKind) + " -> " +
                        describeType(library, func.returnType) + " (";
     for (size_t i = 0; i < func.params.size(); ++i) {
         const ParamDesc& param = func.params[i];
         if (i > 0) text += ", ";
-        text += param.name + ": " + describeType(library, param.type) +
+        text += std::string(param.name) + ": " + describeType(library, param.type) +
                 flagWords(param.flags, paramFlags, std::size(paramFlags));
         if (param.defaultValue) text += " = " + describeValue(*param.defaultValue);
     }

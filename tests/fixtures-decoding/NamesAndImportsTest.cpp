@@ -37,7 +37,7 @@ TEST(FixtureNames, AnUndefinedByteDoesNotCorruptTheRestOfTheName) {
     const LibraryInfo& library = fixture("Names.tlb");
     const TypeInfo& names = typeNamed(library, "NamesEnum");
     ASSERT_EQ(names.vars.size(), 2u);
-    const std::string& odd = names.vars[0].name;  // "Bad" 0x81 "char"
+    const std::string odd(names.vars[0].name);  // "Bad" 0x81 "char"
     EXPECT_TRUE(isValidUtf8(odd)) << odd;
     EXPECT_EQ(odd.rfind("Bad", 0), 0u) << odd;
     ASSERT_GE(odd.size(), 7u) << odd;

@@ -40,7 +40,7 @@ public:
                           int32_t invokeKind, TypeDescId result,
                           std::vector<ParamDesc> params = {}) {
         FuncDesc func;
-        func.name = name;
+        func.name = info.names->add(name);
         func.memberId = memberId;
         func.invokeKind = invokeKind;
         func.returnType = result;

@@ -60,13 +60,13 @@ std::string inconsistency(const LibraryInfo& library) {
         }
         if (type.aliasType && badDesc(*type.aliasType)) return type.name + ": alias out of range";
         for (const FuncDesc& func : type.funcs) {
-            if (badDesc(func.returnType)) return type.name + "." + func.name + ": return type out of range";
+            if (badDesc(func.returnType)) return type.name + "." + std::string(func.name) + ": return type out of range";
             for (const ParamDesc& param : func.params) {
-                if (badDesc(param.type)) return type.name + "." + func.name + ": parameter type out of range";
+                if (badDesc(param.type)) return type.name + "." + std::string(func.name) + ": parameter type out of range";
             }
         }
         for (const VarDesc& var : type.vars) {
-            if (badDesc(var.type)) return type.name + "." + var.name + ": type out of range";
+            if (badDesc(var.type)) return type.name + "." + std::string(var.name) + ": type out of range";
         }
     }
     return "";

@@ -4,11 +4,12 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace vantrel::conformance {
 
 // Every text in the dump is quoted; quotes, backslashes and control characters escaped.
-inline std::string quoted(const std::string& text) {
+inline std::string quoted(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);

@@ -1,0 +1,27 @@
+// Texts that many records share, kept once for a whole library. A function or parameter
+// name is a view into the pool; the pool lives as long as any copy of the library that
+// refers to it.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace vantrel {
+
+class TextPool {
+public:
+    // A copy of `text` that stays where it is for the pool's lifetime.
+    std::string_view add(std::string_view text);
+
+private:
+    // Texts go into blocks of this size; a longer one gets a block of its own. Blocks
+    // never move or grow, so views into them stay good.
+    static constexpr size_t BlockSize = 64 * 1024;
+
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    size_t usedInLast_ = BlockSize;
+};
+
+}  // namespace vantrel
