@@ -2,7 +2,9 @@
 // Error instead of reading past the end. All decoding of file data goes through it.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -34,15 +36,10 @@ public:
     Expected<int16_t> i16(int64_t offset) const;
     Expected<int32_t> i32(int64_t offset) const;
 
-    // Reads that the caller has already range-checked with contains().
-    uint16_t u16Unchecked(size_t offset) const {
-        return static_cast<uint16_t>(bytes_[offset] | (bytes_[offset + 1] << 8));
-    }
-    uint32_t u32Unchecked(size_t offset) const {
-        return static_cast<uint32_t>(bytes_[offset]) | (static_cast<uint32_t>(bytes_[offset + 1]) << 8) |
-               (static_cast<uint32_t>(bytes_[offset + 2]) << 16) |
-               (static_cast<uint32_t>(bytes_[offset + 3]) << 24);
-    }
+    // Reads that the caller has already range-checked with contains(). The file is
+    // little-endian; one load each, as these are the reads every record is made of.
+    uint16_t u16Unchecked(size_t offset) const { return littleEndian<uint16_t>(offset); }
+    uint32_t u32Unchecked(size_t offset) const { return littleEndian<uint32_t>(offset); }
     int32_t i32Unchecked(size_t offset) const { return static_cast<int32_t>(u32Unchecked(offset)); }
 
     Expected<std::span<const uint8_t>> span(int64_t offset, int64_t length) const;
@@ -52,6 +49,20 @@ public:
     Error outOfRange(int64_t offset, int64_t length) const;
 
 private:
+    template <class T>
+    T littleEndian(size_t offset) const {
+        T value;
+        std::memcpy(&value, bytes_.data() + offset, sizeof value);
+        if constexpr (std::endian::native == std::endian::big) value = byteSwapped(value);
+        return value;
+    }
+    template <class T>
+    static T byteSwapped(T value) {
+        T swapped = 0;
+        for (size_t i = 0; i < sizeof value; ++i) swapped = static_cast<T>((swapped << 8) | ((value >> (8 * i)) & 0xFF));
+        return swapped;
+    }
+
     std::span<const uint8_t> bytes_;
     std::string_view region_ = "the data";  // a static description, e.g. "the name table"
 };

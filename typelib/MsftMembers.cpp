@@ -43,7 +43,7 @@ Expected<MemberBlock> locateBlock(const ByteReader& blob, const MsftTypeInfoEntr
 }
 
 // A record's bytes: its size is in its first word.
-Expected<ByteReader> recordAt(const MemberBlock& block, size_t k, int64_t fixedSize, const char* what,
+Expected<ByteReader> recordAt(const MemberBlock& block, size_t k, int64_t fixedSize, std::string_view what,
                               size_t shownIndex, size_t& budget) {
     const int32_t offset = block.recordOffset(k);
     const bool sizeReadable = block.records.contains(offset, 2);
@@ -53,7 +53,7 @@ Expected<ByteReader> recordAt(const MemberBlock& block, size_t k, int64_t fixedS
     }
     if (size > budget) return damaged("its member records overlap those of other members");
     budget -= size;
-    return block.records.sub(offset, size, what);
+    return ByteReader(block.records.bytes().subspan(static_cast<size_t>(offset), size), what);
 }
 
 class FunctionReader {
@@ -142,7 +142,7 @@ Expected<void> readVariable(MsftMemberTables& tables, const ByteReader& record, 
 }
 
 // Prefixes a member's error with which member it is.
-Error inMember(const char* what, size_t index, const Error& error) {
+Error inMember(std::string_view what, size_t index, const Error& error) {
     return damaged(std::string(what) + " " + std::to_string(index) + ": " + error.description);
 }
 
