@@ -28,7 +28,10 @@ bool isInterfaceKind(TypeKind kind) {
 }
 
 Expected<std::vector<TypeEntry>> baseChain(const TypeEntry& type) {
-    std::vector<TypeEntry> chain{type};
+    // Real chains are a few levels deep: IUnknown, IDispatch, the interface.
+    std::vector<TypeEntry> chain;
+    chain.reserve(4);
+    chain.push_back(type);
     for (;;) {
         const TypeEntry& current = chain.back();
         if (current.info().memberError) return *current.info().memberError;

@@ -82,14 +82,16 @@ public:
     // Functions of an interface, in order: methods and property accessors.
     void addFunctions(std::vector<ViewFunction> functions) {
         const size_t first = takeFunctions(std::move(functions));
-        properties_.reserve(view_.functions.size() - first);
-        for (size_t i = first; i < view_.functions.size(); ++i) addFunction(asIndex(i));
+        const size_t end = view_.functions.size();
+        properties_.reserve(end - first);
+        for (size_t i = first; i < end; ++i) addFunction(asIndex(i));
     }
 
     // Functions of a source interface: events.
     void addEvents(std::vector<ViewFunction> functions) {
         const size_t first = takeFunctions(std::move(functions));
-        for (size_t i = first; i < view_.functions.size(); ++i) {
+        const size_t end = view_.functions.size();
+        for (size_t i = first; i < end; ++i) {
             const FuncDesc& func = *view_.functions[i].func;
             newMember(func.name, invoke::Event, func.memberId, flagsOf(func)).function = asIndex(i);
         }
