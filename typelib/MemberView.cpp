@@ -269,15 +269,13 @@ void addVariables(ViewBuilder& builder, const TypeEntry& type) {
 
 }  // namespace
 
-MemberItem ViewMember::item(size_t position) const {
-    MemberItem item;
+void ViewMember::describe(MemberItem& item, size_t position) const {
     item.Name = name;
     item.InvokeKinds = invokeKinds;
     item.MemberId = asIndex(position);
     item.DispId = dispId;
     item.hidden = hidden;
     item.restricted = restricted;
-    return item;
 }
 
 Expected<MemberView> buildMemberView(const TypeEntry& type) {

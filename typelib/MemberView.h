@@ -46,8 +46,9 @@ struct ViewMember {
     int32_t variable = NoIndex;
 
     int32_t accessor(Accessor slot) const { return accessors[static_cast<size_t>(slot)]; }
-    // As GetMembers lists it; its MemberId is its position in the full view.
-    MemberItem item(size_t position) const;
+    // Fills `item` as GetMembers lists the member; its MemberId is its position in the
+    // full view. Filled in place: a list holds thousands.
+    void describe(MemberItem& item, size_t position) const;
 };
 
 struct MemberView {

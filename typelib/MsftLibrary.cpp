@@ -14,6 +14,7 @@
 #include "typelib/MsftTypeDescs.h"
 #include "typelib/MsftTypeInfoEntry.h"
 #include "typelib/MsftValues.h"
+#include "typelib/TypeDescLookup.h"
 
 namespace vantrel {
 namespace {
@@ -37,6 +38,7 @@ public:
         for (int32_t i = 0; i < header_.typeCount; ++i) {
             VANTREL_CHECK(readType(i, library_.types[static_cast<size_t>(i)]));
         }
+        storeAutomationVarTypes(library_);
         return std::move(library_);
     }
 

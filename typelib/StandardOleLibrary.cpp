@@ -7,6 +7,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "typelib/TypeDescLookup.h"
+
 namespace vantrel {
 
 namespace {
@@ -197,7 +199,10 @@ public:
         type(coclass).implTypes.push_back(ImplType{local(interface), flags});
     }
 
-    LibraryInfo finish() { return std::move(info_); }
+    LibraryInfo finish() {
+        storeAutomationVarTypes(info_);
+        return std::move(info_);
+    }
 
 private:
     TypeDescId add(TypeDesc desc) {

@@ -22,4 +22,10 @@ inline TypeDescId pointee(const LibraryInfo& info, TypeDescId id) {
     return desc && desc->vt == vt::Ptr ? desc->element : id;
 }
 
+// The Automation code of a type description: see TypeRef::VarType.
+int32_t automationVarType(const LibraryInfo& info, TypeDescId id);
+
+// Stores every description's Automation code in it.
+void storeAutomationVarTypes(LibraryInfo& info);
+
 }  // namespace vantrel

@@ -66,6 +66,12 @@ struct TypeDesc {
     TypeDescId element = 0;   // Ptr, SafeArray, CArray
     TypeHandle type;          // UserDefined
     std::vector<ArrayBound> bounds;  // CArray
+    // Its Automation code (TypeRef::VarType), stored when the library is read, as every
+    // type name needs it; UnknownVarType in descriptions built otherwise, which work it
+    // out when asked.
+    int32_t varType = UnknownVarType;
+
+    static constexpr int32_t UnknownVarType = -1;
 };
 
 struct ParamDesc {

@@ -93,7 +93,7 @@ Expected<Collection<MemberItem>> TypeLibrary::GetMembers(SearchData type, int32_
     items.reserve(view->members.size());
     for (size_t i = 0; i < view->members.size(); ++i) {
         const ViewMember& member = view->members[i];
-        if (flag == memberview::AllMembers || member.userVisible) items.push_back(member.item(i));
+        if (flag == memberview::AllMembers || member.userVisible) member.describe(items.emplace_back(), i);
     }
     return Collection<MemberItem>(std::move(items));
 }

@@ -16,6 +16,7 @@ namespace {
 int32_t varTypeOf(const LibraryInfo& info, TypeDescId id, int depth) {
     const TypeDesc* desc = typeDescAt(info, id);
     if (!desc || depth > kMaxTypeDescNesting) return vt::Empty;
+    if (desc->varType != TypeDesc::UnknownVarType) return desc->varType;
     switch (desc->vt) {
         case vt::UserDefined: return 0;
         case vt::Ptr: {
@@ -45,6 +46,14 @@ const TypeDesc* definedTypeOf(const LibraryInfo& info, TypeDescId id) {
 
 }  // namespace
 
+int32_t automationVarType(const LibraryInfo& info, TypeDescId id) { return varTypeOf(info, id, 0); }
+
+// In order: a description's element comes before it, so each code is a look-up or two.
+void storeAutomationVarTypes(LibraryInfo& info) {
+    for (size_t id = 0; id < info.typeDescs.size(); ++id)
+        info.typeDescs[id].varType = varTypeOf(info, static_cast<TypeDescId>(id), 0);
+}
+
 TypeRef TypeRef::Void() { return TypeRef(); }
 
 const TypeDesc* TypeRef::desc() const {
@@ -54,7 +63,7 @@ const TypeDesc* TypeRef::desc() const {
 
 int32_t TypeRef::VarType() const {
     if (isVoid_ || !library_) return vt::Void;
-    return varTypeOf(library_->info, type_, 0);
+    return automationVarType(library_->info, type_);
 }
 
 SampleValue sampleValueOf(int32_t varType) {
