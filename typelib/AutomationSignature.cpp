@@ -10,12 +10,19 @@ namespace vantrel {
 
 namespace {
 
-TypeRef declaredResult(const ViewFunction& function) {
+TypeRef declaredResult(const std::shared_ptr<const LoadedLibrary>& library,
+                       const ViewFunction& function) {
     if (!function.returnType) return TypeRef::Void();
-    const LibraryInfo& info = function.library->info;
-    if (isHResult(info, *function.returnType) && function.funcKind() != FuncKind::Dispatch)
+    if (isHResult(library->info, *function.returnType) && function.funcKind() != FuncKind::Dispatch)
         return TypeRef::Void();
-    return TypeRef(function.library, *function.returnType);
+    return TypeRef(library, *function.returnType);
+}
+
+// The owner of a function's or variable's library, which the view holds.
+const std::shared_ptr<const LoadedLibrary>& ownerOf(const MemberView& view, const LoadedLibrary* library) {
+    static const std::shared_ptr<const LoadedLibrary> none;
+    const std::shared_ptr<const LoadedLibrary>* owner = view.libraries.find(library);
+    return owner ? *owner : none;
 }
 
 Error noSuchAccessor(const ViewMember& member, int32_t invokeKinds) {
@@ -46,29 +53,31 @@ Expected<MemberEntry> propertySignature(const MemberView& view, const ViewMember
                                         int32_t invokeKinds) {
     const std::optional<Accessor> slot = chooseAccessor(member, invokeKinds);
     if (!slot) return noSuchAccessor(member, invokeKinds);
-    return functionSignature(view.functions[member.accessor(*slot)],
+    const ViewFunction& function = view.functions[member.accessor(*slot)];
+    return functionSignature(ownerOf(view, function.library), function,
                              /*assignedValueIsResult=*/*slot != Accessor::Get);
 }
 
 }  // namespace
 
-MemberEntry functionSignature(const ViewFunction& function, bool assignedValueIsResult) {
+MemberEntry functionSignature(const std::shared_ptr<const LoadedLibrary>& library,
+                              const ViewFunction& function, bool assignedValueIsResult) {
     const FuncDesc& func = *function.func;
-    const LibraryInfo& info = function.library->info;
-    const size_t count = std::min(function.paramCount, func.params.size());
+    const LibraryInfo& info = library->info;
+    const size_t count = std::min<size_t>(function.paramCount, func.params.size());
     std::vector<ParameterEntry> parameters;
     parameters.reserve(count);
     std::optional<TypeRef> result;
     for (size_t i = 0; i < count; ++i) {
         const ParamDesc& param = func.params[i];
         if (param.flags & paramflag::RetVal) {
-            if (!result) result = TypeRef(function.library, pointee(info, param.type));
+            if (!result) result = TypeRef(library, pointee(info, param.type));
             continue;
         }
         if (param.flags & paramflag::Lcid) continue;
         ParameterEntry& parameter = parameters.emplace_back();
         parameter.Name = param.name;
-        parameter.Type = TypeRef(function.library, param.type);
+        parameter.Type = TypeRef(library, param.type);
         parameter.flags = param.flags;
     }
     MemberEntry entry;
@@ -76,7 +85,7 @@ MemberEntry functionSignature(const ViewFunction& function, bool assignedValueIs
         entry.ReturnType = std::move(parameters.back().Type);
         parameters.pop_back();
     } else {
-        entry.ReturnType = result ? std::move(*result) : declaredResult(function);
+        entry.ReturnType = result ? std::move(*result) : declaredResult(library, function);
     }
     entry.Parameters = Collection<ParameterEntry>(std::move(parameters));
     return entry;
@@ -87,10 +96,13 @@ Expected<MemberEntry> memberSignature(const MemberView& view, const ViewMember& 
     if (member.variable != NoIndex || member.function != NoIndex) {
         if (invokeKinds != 0 && (invokeKinds & member.invokeKinds) == 0)
             return noSuchAccessor(member, invokeKinds);
-        if (member.function != NoIndex) return functionSignature(view.functions[member.function]);
+        if (member.function != NoIndex) {
+            const ViewFunction& function = view.functions[member.function];
+            return functionSignature(ownerOf(view, function.library), function);
+        }
         const ViewVariable& variable = view.variables[member.variable];
         MemberEntry entry;
-        entry.ReturnType = TypeRef(variable.library, variable.var->type);
+        entry.ReturnType = TypeRef(ownerOf(view, variable.library), variable.var->type);
         return entry;
     }
     return propertySignature(view, member, invokeKinds);

@@ -16,15 +16,14 @@ namespace vantrel {
 // its pointee becomes the result; otherwise an HRESULT result becomes nothing. An lcid
 // parameter left last is removed too. The
 // remaining parameters, flags and member id stay as they are.
-ViewFunction dispatchFunction(std::shared_ptr<const LoadedLibrary> library,
-                              const FuncDesc& func);
+ViewFunction dispatchFunction(const LoadedLibrary& library, const FuncDesc& func);
 
 // A dual: every function of its chain in dispatch form. A pure dispinterface: the
 // inherited ones (IUnknown's and IDispatch's, where reachable) in dispatch form, then
 // its own as stored, which are dispatch functions already.
-Expected<std::vector<ViewFunction>> dispatchViewFunctions(const TypeEntry& type);
+Expected<FunctionList> dispatchViewFunctions(const TypeEntry& type);
 
 // An interface: its bases' functions, recursively, then its own, all as stored.
-Expected<std::vector<ViewFunction>> vtableFunctions(const TypeEntry& type);
+Expected<FunctionList> vtableFunctions(const TypeEntry& type);
 
 }  // namespace vantrel

@@ -1,6 +1,5 @@
 #include "typelib/MemberView.h"
 
-#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -80,16 +79,16 @@ private:
 class ViewBuilder {
 public:
     // Functions of an interface, in order: methods and property accessors.
-    void addFunctions(std::vector<ViewFunction> functions) {
-        const size_t first = takeFunctions(std::move(functions));
+    void addFunctions(FunctionList list) {
+        const size_t first = takeFunctions(std::move(list));
         const size_t end = view_.functions.size();
         properties_.reserve(end - first);
         for (size_t i = first; i < end; ++i) addFunction(asIndex(i));
     }
 
     // Functions of a source interface: events.
-    void addEvents(std::vector<ViewFunction> functions) {
-        const size_t first = takeFunctions(std::move(functions));
+    void addEvents(FunctionList list) {
+        const size_t first = takeFunctions(std::move(list));
         const size_t end = view_.functions.size();
         for (size_t i = first; i < end; ++i) {
             const FuncDesc& func = *view_.functions[i].func;
@@ -97,9 +96,10 @@ public:
         }
     }
 
-    void addVariable(ViewVariable variable, int32_t kinds) {
-        const VarDesc& var = *variable.var;
-        view_.variables.push_back(std::move(variable));
+    // A variable of `type`, which holds it.
+    void addVariable(const TypeEntry& type, const VarDesc& var, int32_t kinds) {
+        view_.libraries.add(type.library());
+        view_.variables.push_back({type.library().get(), &var});
         newMember(var.name, kinds, var.memberId, flagsOf(var)).variable =
             asIndex(view_.variables.size() - 1);
     }
@@ -128,13 +128,13 @@ private:
 
     // Appends the functions and gives the index of the first; the first list is taken
     // whole rather than copied.
-    size_t takeFunctions(std::vector<ViewFunction> functions) {
+    size_t takeFunctions(FunctionList list) {
         const size_t first = view_.functions.size();
+        view_.libraries.addAll(list.libraries);
         if (first == 0) {
-            view_.functions = std::move(functions);
+            view_.functions = std::move(list.functions);
         } else {
-            view_.functions.insert(view_.functions.end(), std::make_move_iterator(functions.begin()),
-                                   std::make_move_iterator(functions.end()));
+            view_.functions.insert(view_.functions.end(), list.functions.begin(), list.functions.end());
         }
         view_.members.reserve(view_.members.size() + view_.functions.size() - first);
         return first;
@@ -191,20 +191,20 @@ private:
     PropertyIndex properties_;
 };
 
-Expected<std::vector<ViewFunction>> interfaceFunctions(const TypeEntry& type) {
+Expected<FunctionList> interfaceFunctions(const TypeEntry& type) {
     if (type.info().kind == TypeKind::Dispatch) return dispatchViewFunctions(type);
     return vtableFunctions(type);
 }
 
 Expected<void> addInterfaceMembers(ViewBuilder& builder, const TypeEntry& type) {
-    std::vector<ViewFunction> functions = VANTREL_TRY(interfaceFunctions(type));
+    FunctionList functions = VANTREL_TRY(interfaceFunctions(type));
     const TypeInfo& info = type.info();
     const bool withVariables = info.kind == TypeKind::Dispatch && !info.isDual();
     builder.addFunctions(std::move(functions));
     builder.reserve(0, withVariables ? info.vars.size() : 0);
     if (withVariables)
         for (const VarDesc& var : info.vars)
-            builder.addVariable({type.library(), &var}, variableKinds(var));
+            builder.addVariable(type, var, variableKinds(var));
     return {};
 }
 
@@ -247,14 +247,15 @@ Expected<void> addCoclassMembers(ViewBuilder& builder, const TypeEntry& coclass)
 }
 
 void addModuleMembers(ViewBuilder& builder, const TypeEntry& module) {
-    std::vector<ViewFunction> functions;
-    functions.reserve(module.info().funcs.size());
+    FunctionList list;
+    list.libraries.add(module.library());
+    list.functions.reserve(module.info().funcs.size());
     for (const FuncDesc& func : module.info().funcs)
-        functions.push_back(storedFunction(module.library(), func));
-    builder.addFunctions(std::move(functions));
+        list.functions.push_back(storedFunction(*module.library(), func));
+    builder.addFunctions(std::move(list));
     builder.reserve(0, module.info().vars.size());
     for (const VarDesc& var : module.info().vars)
-        builder.addVariable({module.library(), &var}, variableKinds(var));
+        builder.addVariable(module, var, variableKinds(var));
 }
 
 // Enumerations hold constants whatever their variable kind says; record and union
@@ -263,8 +264,7 @@ void addVariables(ViewBuilder& builder, const TypeEntry& type) {
     const bool constants = type.info().kind == TypeKind::Enum;
     builder.reserve(0, type.info().vars.size());
     for (const VarDesc& var : type.info().vars)
-        builder.addVariable({type.library(), &var},
-                            constants ? invoke::Constant : variableKinds(var));
+        builder.addVariable(type, var, constants ? invoke::Constant : variableKinds(var));
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 namespace vantrel {
 
 struct ViewVariable {
-    std::shared_ptr<const LoadedLibrary> library;  // holds `var` and its type descriptions
+    const LoadedLibrary* library = nullptr;  // holds `var` and its type descriptions
     const VarDesc* var = nullptr;
 };
 
@@ -52,6 +52,7 @@ struct ViewMember {
 };
 
 struct MemberView {
+    Libraries libraries;  // of its functions and variables
     std::vector<ViewFunction> functions;
     std::vector<ViewVariable> variables;
     std::vector<ViewMember> members;  // the full view, every member

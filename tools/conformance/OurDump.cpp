@@ -104,7 +104,8 @@ private:
                 hex(static_cast<uint32_t>(flags)) + " type=" + handleText(library_, type) + "\n";
     }
 
-    void dumpFunction(size_t index, const ViewFunction& view, const std::vector<int32_t>& shared,
+    void dumpFunction(size_t index, const ViewFunction& view, const std::shared_ptr<const LoadedLibrary>& owner,
+                      const std::vector<int32_t>& shared,
                       bool inheritedExternal, const std::string& indent) {
         const FuncDesc& func = *view.func;
         const FuncKind kind = view.funcKind();
@@ -113,9 +114,9 @@ private:
                 " funckind=" + std::to_string(static_cast<int>(kind)) + " flags=" + hex(func.flags) +
                 " callconv=" + std::to_string(func.callConv);
         if (kind != FuncKind::Dispatch && kind != FuncKind::Static)
-            out_ += " slot=" + std::to_string(func.vtableOffset / static_cast<int>(view.library->info.pointerSize()));
+            out_ += " slot=" + std::to_string(func.vtableOffset / static_cast<int>(owner->info.pointerSize()));
         out_ += " optional=" + std::to_string(func.optionalParams) + " name=" + quoted(func.name) +
-                " return=" + (view.returnType ? typeText(view.library, *view.returnType) : "24");
+                " return=" + (view.returnType ? typeText(owner, *view.returnType) : "24");
         if (inheritedExternal) out_ += " inherited=ext";
         out_ += "\n";
         const bool namesComparable =
@@ -125,7 +126,7 @@ private:
             out_ += indent + "  param index=" + std::to_string(p);
             if (namesComparable && !(isPut(func.invokeKind) && p + 1 == view.paramCount))
                 out_ += " name=" + quoted(param.name);
-            out_ += " flags=" + hex(param.flags) + " type=" + typeText(view.library, param.type);
+            out_ += " flags=" + hex(param.flags) + " type=" + typeText(owner, param.type);
             if (param.flags & paramflag::HasDefault)
                 out_ += " default=" + (param.defaultValue ? variantText(*param.defaultValue) : "missing");
             out_ += "\n";
@@ -145,32 +146,34 @@ private:
         TypeKind kind;
         uint16_t flags;
         std::vector<std::pair<TypeHandle, int32_t>> impls;
-        std::vector<ViewFunction> functions;
+        FunctionList functions;
     };
 
     void dumpView(const TypeInfo& type, const View& view, const std::string& head,
                   const std::string& indent) {
         out_ += head + " kind=" + std::to_string(static_cast<int>(view.kind)) + " flags=" +
-                hex(view.flags) + " funcs=" + std::to_string(view.functions.size()) + " vars=" +
+                hex(view.flags) + " funcs=" + std::to_string(view.functions.functions.size()) + " vars=" +
                 std::to_string(type.vars.size()) + " impls=" + std::to_string(view.impls.size());
         if (type.aliasType) out_ += " alias=" + typeText(library_, *type.aliasType);
         out_ += "\n";
         for (size_t i = 0; i < view.impls.size(); ++i)
             dumpImpl(i, view.impls[i].first, view.impls[i].second, indent);
-        const std::vector<int32_t> shared = sharedMemberIds(view.functions);
-        for (size_t i = 0; i < view.functions.size(); ++i) {
-            const ViewFunction& function = view.functions[i];
-            const bool external = function.library->info.libid != library_->info.libid;
-            dumpFunction(i, function, shared, external, indent);
+        const std::vector<int32_t> shared = sharedMemberIds(view.functions.functions);
+        for (size_t i = 0; i < view.functions.functions.size(); ++i) {
+            const ViewFunction& function = view.functions.functions[i];
+            const std::shared_ptr<const LoadedLibrary>& owner = *view.functions.libraries.find(function.library);
+            const bool external = owner->info.libid != library_->info.libid;
+            dumpFunction(i, function, owner, shared, external, indent);
         }
         for (size_t i = 0; i < type.vars.size(); ++i) dumpVariable(i, type.vars[i], indent);
     }
 
-    std::vector<ViewFunction> storedFunctions(const TypeInfo& type) const {
-        std::vector<ViewFunction> functions;
-        functions.reserve(type.funcs.size());
-        for (const FuncDesc& func : type.funcs) functions.push_back(storedFunction(library_, func));
-        return functions;
+    FunctionList storedFunctions(const TypeInfo& type) const {
+        FunctionList list;
+        list.libraries.add(library_);
+        list.functions.reserve(type.funcs.size());
+        for (const FuncDesc& func : type.funcs) list.functions.push_back(storedFunction(*library_, func));
+        return list;
     }
 
     // The view the library's type list gives: for a dual its dispatch view.
