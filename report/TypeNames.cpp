@@ -73,11 +73,13 @@ Expected<std::string> GetVarTypeName(const TypeRef& type) {
     const std::string_view prefix = ArrayPrefix(varType);
 
     if (ElementCode(varType) != 0) {
-        const SampleValue sample = sampleValueOf(varType);
-        // An array's element is named without the "()" of the array sample's kind name.
-        if (prefix.empty()) return SampleTypeName(sample);
-        std::string name(prefix);
-        name += KindName(sample.kind);
+        // The kind name of the sample value: a type without a prefix is no array, and an
+        // array's element is named without the "()" of the array sample's kind name.
+        const std::string_view kind = KindName(sampleValueOf(varType).kind);
+        if (prefix.empty()) return std::string(kind);
+        std::string name;
+        name.reserve(prefix.size() + kind.size());
+        name.append(prefix).append(kind);
         return name;
     }
 
