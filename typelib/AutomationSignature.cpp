@@ -49,19 +49,36 @@ std::optional<Accessor> chooseAccessor(const ViewMember& member, int32_t invokeK
     return std::nullopt;
 }
 
-Expected<MemberEntry> propertySignature(const MemberView& view, const ViewMember& member,
-                                        int32_t invokeKinds) {
+std::optional<Error> describeProperty(const MemberView& view, const ViewMember& member,
+                                     int32_t invokeKinds, MemberEntry& entry) {
     const std::optional<Accessor> slot = chooseAccessor(member, invokeKinds);
     if (!slot) return noSuchAccessor(member, invokeKinds);
     const ViewFunction& function = view.functions[member.accessor(*slot)];
-    return functionSignature(ownerOf(view, function.library), function,
-                             /*assignedValueIsResult=*/*slot != Accessor::Get);
+    functionSignature(ownerOf(view, function.library), function, entry,
+                      /*assignedValueIsResult=*/*slot != Accessor::Get);
+    return std::nullopt;
+}
+
+std::optional<Error> describeMember(const MemberView& view, const ViewMember& member,
+                                   int32_t invokeKinds, MemberEntry& entry) {
+    if (member.variable == NoIndex && member.function == NoIndex)
+        return describeProperty(view, member, invokeKinds, entry);
+    if (invokeKinds != 0 && (invokeKinds & member.invokeKinds) == 0)
+        return noSuchAccessor(member, invokeKinds);
+    if (member.function != NoIndex) {
+        const ViewFunction& function = view.functions[member.function];
+        functionSignature(ownerOf(view, function.library), function, entry);
+        return std::nullopt;
+    }
+    const ViewVariable& variable = view.variables[member.variable];
+    entry.ReturnType = TypeRef(ownerOf(view, variable.library), variable.var->type);
+    return std::nullopt;
 }
 
 }  // namespace
 
-MemberEntry functionSignature(const std::shared_ptr<const LoadedLibrary>& library,
-                              const ViewFunction& function, bool assignedValueIsResult) {
+void functionSignature(const std::shared_ptr<const LoadedLibrary>& library,
+                       const ViewFunction& function, MemberEntry& entry, bool assignedValueIsResult) {
     const FuncDesc& func = *function.func;
     const LibraryInfo& info = library->info;
     const size_t count = std::min<size_t>(function.paramCount, func.params.size());
@@ -80,7 +97,6 @@ MemberEntry functionSignature(const std::shared_ptr<const LoadedLibrary>& librar
         parameter.Type = TypeRef(library, param.type);
         parameter.flags = param.flags;
     }
-    MemberEntry entry;
     if (assignedValueIsResult && !parameters.empty()) {
         entry.ReturnType = std::move(parameters.back().Type);
         parameters.pop_back();
@@ -88,24 +104,16 @@ MemberEntry functionSignature(const std::shared_ptr<const LoadedLibrary>& librar
         entry.ReturnType = result ? std::move(*result) : declaredResult(library, function);
     }
     entry.Parameters = Collection<ParameterEntry>(std::move(parameters));
-    return entry;
 }
 
+// Built in the result it returns, not copied into it: a walk over a large library asks
+// for tens of thousands of members.
 Expected<MemberEntry> memberSignature(const MemberView& view, const ViewMember& member,
                                       int32_t invokeKinds) {
-    if (member.variable != NoIndex || member.function != NoIndex) {
-        if (invokeKinds != 0 && (invokeKinds & member.invokeKinds) == 0)
-            return noSuchAccessor(member, invokeKinds);
-        if (member.function != NoIndex) {
-            const ViewFunction& function = view.functions[member.function];
-            return functionSignature(ownerOf(view, function.library), function);
-        }
-        const ViewVariable& variable = view.variables[member.variable];
-        MemberEntry entry;
-        entry.ReturnType = TypeRef(ownerOf(view, variable.library), variable.var->type);
-        return entry;
-    }
-    return propertySignature(view, member, invokeKinds);
+    Expected<MemberEntry> result{MemberEntry{}};
+    if (std::optional<Error> refused = describeMember(view, member, invokeKinds, result.value()))
+        result = std::move(*refused);
+    return result;
 }
 
 }  // namespace vantrel

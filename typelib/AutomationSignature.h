@@ -14,9 +14,10 @@ namespace vantrel {
 // result; without one, an HRESULT result (of a function not stored as a dispatch
 // function) is nothing. With `assignedValueIsResult` (a property's Let or Set accessor)
 // the last listed parameter, the assigned value, is the result instead.
-// `library` holds the function (function.library).
-MemberEntry functionSignature(const std::shared_ptr<const LoadedLibrary>& library,
-                              const ViewFunction& function, bool assignedValueIsResult = false);
+// Fills `entry`; `library` holds the function (function.library).
+void functionSignature(const std::shared_ptr<const LoadedLibrary>& library,
+                       const ViewFunction& function, MemberEntry& entry,
+                       bool assignedValueIsResult = false);
 
 // `invokeKinds` 0 describes a property by its Get accessor, else by its Let, else by its
 // Set accessor; a Let or Set accessor's last parameter, the assigned value, then gives

@@ -6,8 +6,14 @@
 namespace vantrel {
 
 ViewFunction dispatchFunction(const LoadedLibrary& library, const FuncDesc& func) {
-    const LibraryInfo& info = library.info;
     ViewFunction view = storedFunction(library, func);
+    toDispatchForm(view);
+    return view;
+}
+
+void toDispatchForm(ViewFunction& view) {
+    const FuncDesc& func = *view.func;
+    const LibraryInfo& info = view.library->info;
     view.dispatchForm = true;
     if (!func.params.empty() && (func.params.back().flags & paramflag::RetVal)) {
         --view.paramCount;
@@ -17,7 +23,6 @@ ViewFunction dispatchFunction(const LoadedLibrary& library, const FuncDesc& func
     }
     // A dispatch caller passes the locale to Invoke, not as an argument.
     if (view.paramCount > 0 && (func.params[view.paramCount - 1].flags & paramflag::Lcid)) --view.paramCount;
-    return view;
 }
 
 namespace {
@@ -43,8 +48,11 @@ Expected<FunctionList> dispatchViewFunctions(const TypeEntry& type) {
         const TypeEntry& entry = chain[level];
         const LoadedLibrary& library = *entry.library();
         const bool asStored = ownAreDispatch && level + 1 == chain.size();
-        for (const FuncDesc& func : entry.info().funcs)
-            list.functions.push_back(asStored ? storedFunction(library, func) : dispatchFunction(library, func));
+        for (const FuncDesc& func : entry.info().funcs) {
+            ViewFunction& view = list.functions.emplace_back();
+            setStored(view, library, func);
+            if (!asStored) toDispatchForm(view);
+        }
     }
     return list;
 }
@@ -53,7 +61,7 @@ Expected<FunctionList> vtableFunctions(const TypeEntry& type) {
     const std::vector<TypeEntry> chain = VANTREL_TRY(baseChain(type));
     FunctionList list = startList(chain);
     for (const TypeEntry& entry : chain)
-        for (const FuncDesc& func : entry.info().funcs) list.functions.push_back(storedFunction(*entry.library(), func));
+        for (const FuncDesc& func : entry.info().funcs) setStored(list.functions.emplace_back(), *entry.library(), func);
     return list;
 }
 

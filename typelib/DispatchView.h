@@ -17,6 +17,8 @@ namespace vantrel {
 // parameter left last is removed too. The
 // remaining parameters, flags and member id stay as they are.
 ViewFunction dispatchFunction(const LoadedLibrary& library, const FuncDesc& func);
+// The same, turning a function set as stored into its dispatch form where it lies.
+void toDispatchForm(ViewFunction& view);
 
 // A dual: every function of its chain in dispatch form. A pure dispinterface: the
 // inherited ones (IUnknown's and IDispatch's, where reachable) in dispatch form, then

@@ -58,13 +58,20 @@ struct FunctionList {
     std::vector<ViewFunction> functions;
 };
 
-// The function exactly as stored.
-inline ViewFunction storedFunction(const LoadedLibrary& library, const FuncDesc& func) {
-    ViewFunction view;
+// Sets `view` to the function exactly as stored. Views are filled where they lie: a
+// copy of one built elsewhere costs more than building it.
+inline void setStored(ViewFunction& view, const LoadedLibrary& library, const FuncDesc& func) {
     view.library = &library;
     view.func = &func;
     view.paramCount = static_cast<uint32_t>(func.params.size());
+    view.dispatchForm = false;
     view.returnType = func.returnType;
+}
+
+// The function exactly as stored.
+inline ViewFunction storedFunction(const LoadedLibrary& library, const FuncDesc& func) {
+    ViewFunction view;
+    setStored(view, library, func);
     return view;
 }
 
