@@ -28,11 +28,13 @@ Expected<void> walkType(const TypeLibrary& library, SearchData type, WalkCounts&
     const Collection<MemberItem> members =
         VANTREL_TRY(library.GetMembers(type, memberview::AllMembers));
     for (const MemberItem& member : members.items()) {
-        const MemberEntry entry =
-            VANTREL_TRY(library.GetMember(type, member.InvokeKinds, member.MemberId, member.Name));
+        // Used where it lies, as a caller keen on speed would.
+        const Expected<MemberEntry> entry =
+            library.GetMember(type, member.InvokeKinds, member.MemberId, member.Name);
+        if (!entry) return entry.error();
         ++counts.members;
-        VANTREL_CHECK(nameType(entry.ReturnType, counts));
-        for (const ParameterEntry& parameter : entry.Parameters.items())
+        VANTREL_CHECK(nameType(entry->ReturnType, counts));
+        for (const ParameterEntry& parameter : entry->Parameters.items())
             VANTREL_CHECK(nameType(parameter.Type, counts));
     }
     return {};

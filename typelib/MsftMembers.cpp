@@ -43,8 +43,10 @@ Expected<MemberBlock> locateBlock(const ByteReader& blob, const MsftTypeInfoEntr
 }
 
 // A record's bytes: its size is in its first word.
-Expected<ByteReader> recordAt(const MemberBlock& block, size_t k, int64_t fixedSize, std::string_view what,
-                              size_t shownIndex, size_t& budget) {
+// Sets `record` rather than returning it: a returned reader is copied out of the result
+// with loads wider than the stores that made it, which stalls the processor.
+Expected<void> recordAt(const MemberBlock& block, size_t k, int64_t fixedSize, std::string_view what,
+                        size_t shownIndex, size_t& budget, ByteReader& record) {
     const int32_t offset = block.recordOffset(k);
     const bool sizeReadable = block.records.contains(offset, 2);
     const uint16_t size = sizeReadable ? block.records.u16Unchecked(static_cast<size_t>(offset)) : 0;
@@ -53,7 +55,8 @@ Expected<ByteReader> recordAt(const MemberBlock& block, size_t k, int64_t fixedS
     }
     if (size > budget) return damaged("its member records overlap those of other members");
     budget -= size;
-    return ByteReader(block.records.bytes().subspan(static_cast<size_t>(offset), size), what);
+    record = ByteReader(block.records.bytes().subspan(static_cast<size_t>(offset), size), what);
+    return {};
 }
 
 class FunctionReader {
@@ -155,7 +158,8 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
     type.funcs.reserve(entry.funcCount);
     std::vector<size_t> paramCounts(entry.funcCount);
     for (size_t k = 0; k < entry.funcCount; ++k) {
-        const ByteReader record = VANTREL_TRY(recordAt(block, k, kFuncRecordFixedSize, "function", k, tables.recordBytesBudget));
+        ByteReader record;
+        VANTREL_CHECK(recordAt(block, k, kFuncRecordFixedSize, "function", k, tables.recordBytesBudget, record));
         FuncDesc& f = type.funcs.emplace_back();
         const size_t paramsBefore = type.params.size();
         if (Expected<void> read = functions.read(record, f, type.params); !read) return inMember("function", k, read.error());
@@ -169,7 +173,8 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
     type.vars.reserve(entry.varCount);
     for (size_t j = 0; j < entry.varCount; ++j) {
         const size_t k = entry.funcCount + j;
-        const ByteReader record = VANTREL_TRY(recordAt(block, k, kVarRecordFixedSize, "variable", j, tables.recordBytesBudget));
+        ByteReader record;
+        VANTREL_CHECK(recordAt(block, k, kVarRecordFixedSize, "variable", j, tables.recordBytesBudget, record));
         VarDesc& v = type.vars.emplace_back();
         if (Expected<void> read = readVariable(tables, record, v); !read) return inMember("variable", j, read.error());
         Expected<std::string_view> name = tables.names.pooledName(block.nameOffset(k));

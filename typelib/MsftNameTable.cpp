@@ -4,7 +4,7 @@
 
 namespace vantrel {
 
-Expected<std::string_view> MsftNameTable::pooledName(int32_t offset) {
+Expected<std::string_view> MsftNameTable::firstUse(int32_t offset) {
     if (offset == -1) return std::string_view();
     // A damaged file's unaligned offset is decoded each time: the records that hold
     // offsets are bounded by the file's size, and so is the work.

@@ -18,11 +18,19 @@ public:
     MsftNameTable(ByteReader table, uint32_t codePage, TextPool& pool)
         : table_(table), codePage_(codePage), pool_(pool) {}
 
-    // Offset -1 is no name: "". The view lives as long as the pool.
-    Expected<std::string_view> pooledName(int32_t offset);
+    // Offset -1 is no name: "". The view lives as long as the pool. A name decoded
+    // before is found here, inline: a large library asks for tens of thousands.
+    Expected<std::string_view> pooledName(int32_t offset) {
+        if (offset >= 0 && offset % 4 == 0 && static_cast<size_t>(offset) / 4 < slots_.size()) {
+            const uint32_t slot = slots_[static_cast<size_t>(offset) / 4];
+            if (slot != 0) return decoded_[slot - 1];
+        }
+        return firstUse(offset);
+    }
     Expected<std::string> name(int32_t offset);
 
 private:
+    Expected<std::string_view> firstUse(int32_t offset);
     Expected<std::string_view> decode(int32_t offset);
 
     ByteReader table_;
