@@ -1,21 +1,17 @@
 #include "typelib/TextPool.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vantrel {
 
 std::string_view TextPool::add(std::string_view text) {
     if (text.empty()) return {};
-    if (text.size() > BlockSize - usedInLast_) {
-        // A text longer than a block gets a block of its own, which then counts as full.
-        const bool alone = text.size() > BlockSize;
-        blocks_.push_back(std::make_unique_for_overwrite<char[]>(alone ? text.size() : BlockSize));
+    if (text.size() > lastSize_ - usedInLast_) {
+        const size_t next = std::min(lastSize_ == 0 ? FirstBlockSize : 2 * lastSize_, MaxBlockSize);
+        lastSize_ = std::max(next, text.size());
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(lastSize_));
         usedInLast_ = 0;
-        if (alone) {
-            std::memcpy(blocks_.back().get(), text.data(), text.size());
-            usedInLast_ = BlockSize;
-            return {blocks_.back().get(), text.size()};
-        }
     }
     char* at = blocks_.back().get() + usedInLast_;
     std::memcpy(at, text.data(), text.size());

@@ -16,12 +16,15 @@ public:
     std::string_view add(std::string_view text);
 
 private:
-    // Texts go into blocks of this size; a longer one gets a block of its own. Blocks
-    // never move or grow, so views into them stay good.
-    static constexpr size_t BlockSize = 64 * 1024;
+    // Texts go into blocks that never move or grow, so views into them stay good. Each
+    // block is twice the size of the one before, up to MaxBlockSize: a small library
+    // takes little, a large one few blocks. A text longer than that gets its own block.
+    static constexpr size_t FirstBlockSize = 1024;
+    static constexpr size_t MaxBlockSize = 64 * 1024;
 
     std::vector<std::unique_ptr<char[]>> blocks_;
-    size_t usedInLast_ = BlockSize;
+    size_t lastSize_ = 0;
+    size_t usedInLast_ = 0;
 };
 
 }  // namespace vantrel
