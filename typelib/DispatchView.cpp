@@ -5,12 +5,6 @@
 
 namespace vantrel {
 
-ViewFunction dispatchFunction(const LoadedLibrary& library, const FuncDesc& func) {
-    ViewFunction view = storedFunction(library, func);
-    toDispatchForm(view);
-    return view;
-}
-
 void toDispatchForm(ViewFunction& view) {
     const FuncDesc& func = *view.func;
     const LibraryInfo& info = view.library->info;

@@ -12,12 +12,10 @@
 
 namespace vantrel {
 
-// The dispatch form of a vtable function: a trailing retval parameter is removed and
-// its pointee becomes the result; otherwise an HRESULT result becomes nothing. An lcid
-// parameter left last is removed too. The
-// remaining parameters, flags and member id stay as they are.
-ViewFunction dispatchFunction(const LoadedLibrary& library, const FuncDesc& func);
-// The same, turning a function set as stored into its dispatch form where it lies.
+// Turns a function set as stored into its dispatch form, where it lies: a trailing
+// retval parameter is removed and its pointee becomes the result; otherwise an HRESULT
+// result becomes nothing. An lcid parameter left last is removed too. The remaining
+// parameters, flags and member id stay as they are.
 void toDispatchForm(ViewFunction& view);
 
 // A dual: every function of its chain in dispatch form. A pure dispinterface: the

@@ -104,11 +104,10 @@ public:
             asIndex(view_.variables.size() - 1);
     }
 
-    // Room for this many more members, so that large views are not copied as they grow.
-    void reserve(size_t functions, size_t variables) {
-        view_.functions.reserve(view_.functions.size() + functions);
-        view_.variables.reserve(view_.variables.size() + variables);
-        view_.members.reserve(view_.members.size() + functions + variables);
+    // Room for this many more variables, so that large views are not copied as they grow.
+    void reserveVariables(size_t count) {
+        view_.variables.reserve(view_.variables.size() + count);
+        view_.members.reserve(view_.members.size() + count);
     }
 
     MemberView finish() { return std::move(view_); }
@@ -201,7 +200,7 @@ Expected<void> addInterfaceMembers(ViewBuilder& builder, const TypeEntry& type) 
     const TypeInfo& info = type.info();
     const bool withVariables = info.kind == TypeKind::Dispatch && !info.isDual();
     builder.addFunctions(std::move(functions));
-    builder.reserve(0, withVariables ? info.vars.size() : 0);
+    builder.reserveVariables(withVariables ? info.vars.size() : 0);
     if (withVariables)
         for (const VarDesc& var : info.vars)
             builder.addVariable(type, var, variableKinds(var));
@@ -251,9 +250,9 @@ void addModuleMembers(ViewBuilder& builder, const TypeEntry& module) {
     list.libraries.add(module.library());
     list.functions.reserve(module.info().funcs.size());
     for (const FuncDesc& func : module.info().funcs)
-        list.functions.push_back(storedFunction(*module.library(), func));
+        setStored(list.functions.emplace_back(), *module.library(), func);
     builder.addFunctions(std::move(list));
-    builder.reserve(0, module.info().vars.size());
+    builder.reserveVariables(module.info().vars.size());
     for (const VarDesc& var : module.info().vars)
         builder.addVariable(module, var, variableKinds(var));
 }
@@ -262,7 +261,7 @@ void addModuleMembers(ViewBuilder& builder, const TypeEntry& module) {
 // fields are properties.
 void addVariables(ViewBuilder& builder, const TypeEntry& type) {
     const bool constants = type.info().kind == TypeKind::Enum;
-    builder.reserve(0, type.info().vars.size());
+    builder.reserveVariables(type.info().vars.size());
     for (const VarDesc& var : type.info().vars)
         builder.addVariable(type, var, constants ? invoke::Constant : variableKinds(var));
 }

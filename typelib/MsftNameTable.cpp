@@ -9,12 +9,11 @@ Expected<std::string_view> MsftNameTable::firstUse(int32_t offset) {
     // A damaged file's unaligned offset is decoded each time: the records that hold
     // offsets are bounded by the file's size, and so is the work.
     if (offset < 0 || offset % 4 != 0 || !table_.contains(offset, 1)) return decode(offset);
+    // pooledName found no entry for it: decode it and keep it.
     if (slots_.empty()) slots_.assign(table_.size() / 4 + 1, 0);
-    uint32_t& slot = slots_[static_cast<size_t>(offset) / 4];
-    if (slot != 0) return decoded_[slot - 1];
     const std::string_view text = VANTREL_TRY(decode(offset));
     decoded_.push_back(text);
-    slot = static_cast<uint32_t>(decoded_.size());
+    slots_[static_cast<size_t>(offset) / 4] = static_cast<uint32_t>(decoded_.size());
     return text;
 }
 
