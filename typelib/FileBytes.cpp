@@ -37,16 +37,28 @@ Expected<LibraryFile> LibraryFile::open(const std::string& path) {
 
 Expected<FileBuffer> LibraryFile::readAt(uint64_t offset, uint64_t length) {
     if (offset > size_ || length > size_ - offset) return cantRead(path_);
+    FileBuffer bytes(static_cast<size_t>(length));
+    VANTREL_CHECK(readInto(offset, bytes.data(), length));
+    return bytes;
+}
+
+Expected<void> LibraryFile::readRest(FileBuffer& start) {
+    const uint64_t have = start.size();
+    if (have > size_) return cantRead(path_);
+    start.resize(static_cast<size_t>(size_));
+    return readInto(have, start.data() + have, size_ - have);
+}
+
+Expected<void> LibraryFile::readInto(uint64_t offset, uint8_t* into, uint64_t length) {
     // A failed read earlier leaves the stream's error bits set; they would fail the seek.
     in_.clear();
     in_.seekg(static_cast<std::streamoff>(offset));
     if (!in_) return cantRead(path_);
-    FileBuffer bytes(static_cast<size_t>(length));
-    in_.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(length));
+    in_.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(length));
     const uint64_t got = static_cast<uint64_t>(in_.gcount());
     bytesRead_ += got;
     if (got != length) return cantRead(path_);
-    return bytes;
+    return {};
 }
 
 Expected<FileBuffer> readWholeFile(const std::string& path) {

@@ -58,9 +58,12 @@ public:
     // read comes up short; nothing is allocated for a range outside the file.
     Expected<FileBuffer> readAt(uint64_t offset, uint64_t length);
     Expected<FileBuffer> readAll() { return readAt(0, size_); }
+    // Completes `start`, the file's first bytes as read before, with the rest of the file.
+    Expected<void> readRest(FileBuffer& start);
 
 private:
     LibraryFile(std::string path, uint64_t size) : path_(std::move(path)), size_(size) {}
+    Expected<void> readInto(uint64_t offset, uint8_t* into, uint64_t length);
 
     std::string path_;
     uint64_t size_ = 0;

@@ -63,15 +63,16 @@ Expected<LibraryInfo> readPeImage(std::span<const uint8_t> image, const std::str
     return readResourceData(chosen->id, chosen->data, path);
 }
 
-// A large PE file read in parts: its head, the resource section, the chosen resource.
-// Null when any part fails; only the whole file can then tell what the outcome is.
-std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, const FileReadLimits& limits) {
-    Expected<FileBuffer> head = file.readAt(0, std::min(limits.headSize, file.size()));
-    if (!head || !isPeImage(*head)) return std::nullopt;
-    Expected<std::vector<TypeLibResourcePlace>> places = findTypeLibResourcePlaces(file, *head);
-    if (!places) return std::nullopt;
-    const TypeLibResourcePlace* chosen = defaultTypeLibResource(*places);
+// A large PE file read in parts after its head: the resource section, then the chosen
+// resource's data unless the section holds it. Null when any part fails; only the
+// whole file can then tell what the outcome is.
+std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, std::span<const uint8_t> head) {
+    const Expected<TypeLibResourcePlaces> found = findTypeLibResourcePlaces(file, head);
+    if (!found) return std::nullopt;
+    const TypeLibResourcePlace* chosen = defaultTypeLibResource(found->places);
     if (!chosen) return noTypeLibResource(file.path());
+    if (const std::span<const uint8_t> data = found->inSection(*chosen); data.size() == chosen->size)
+        return readResourceData(chosen->id, data, file.path());
     Expected<FileBuffer> data = file.readAt(chosen->fileOffset, chosen->size);
     if (!data) return std::nullopt;
     return readResourceData(chosen->id, *data, file.path());
@@ -90,12 +91,20 @@ Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const FileRea
     Expected<LibraryFile> opened = LibraryFile::open(path);
     if (!opened) return opened.error();
     LibraryFile& file = *opened;
+    // What has been read from the file's start: a large file's head, which a whole read
+    // then completes rather than reads again.
+    FileBuffer bytes;
     std::optional<Expected<LibraryInfo>> result;
-    if (file.size() >= limits.partsFrom) result = readPeFileInParts(file, limits);
+    if (file.size() >= limits.partsFrom) {
+        if (Expected<FileBuffer> head = file.readAt(0, std::min(limits.headSize, file.size()))) {
+            if (isPeImage(*head)) result = readPeFileInParts(file, *head);
+            bytes = std::move(*head);
+        }
+    }
     const bool readWhole = !result;
     if (readWhole) {
-        Expected<FileBuffer> bytes = file.readAll();
-        result = bytes ? readTypeLibrary(*bytes, path) : Expected<LibraryInfo>(bytes.error());
+        const Expected<void> rest = file.readRest(bytes);
+        result = rest ? readTypeLibrary(bytes, path) : Expected<LibraryInfo>(rest.error());
     }
     if (stats) *stats = FileReadStats{file.bytesRead(), readWhole};
     return std::move(*result);

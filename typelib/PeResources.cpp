@@ -4,7 +4,6 @@
 #include <set>
 
 #include "typelib/ByteReader.h"
-#include "typelib/FileBytes.h"
 
 namespace vantrel {
 namespace {
@@ -217,11 +216,18 @@ Expected<std::vector<TypeLibResource>> findTypeLibResources(std::span<const uint
     return found;
 }
 
-Expected<std::vector<TypeLibResourcePlace>> findTypeLibResourcePlaces(LibraryFile& file,
-                                                                      std::span<const uint8_t> head) {
+std::span<const uint8_t> TypeLibResourcePlaces::inSection(const TypeLibResourcePlace& place) const {
+    if (place.fileOffset < sectionOffset || place.fileOffset - sectionOffset > section.size()) return {};
+    const auto at = static_cast<size_t>(place.fileOffset - sectionOffset);
+    if (place.size > section.size() - at) return {};
+    return std::span<const uint8_t>(section).subspan(at, place.size);
+}
+
+Expected<TypeLibResourcePlaces> findTypeLibResourcePlaces(LibraryFile& file, std::span<const uint8_t> head) {
     const ByteReader headers(head, "the PE headers");
     const PeLayout layout = VANTREL_TRY(readLayout(headers));
-    if (layout.resourceRva == 0) return std::vector<TypeLibResourcePlace>{};
+    TypeLibResourcePlaces found;
+    if (layout.resourceRva == 0) return found;
     const RvaPlace root = VANTREL_TRY(placeOfRva(layout, layout.resourceRva));
     if (!root.section) return damaged("the resource tree of the PE file lies in its headers");
     // The section's raw bytes as far as the file holds them. The tree is read from the
@@ -229,16 +235,16 @@ Expected<std::vector<TypeLibResourcePlace>> findTypeLibResourcePlaces(LibraryFil
     const uint64_t sectionStart = root.section->rawPointer;
     if (sectionStart > file.size()) return damaged("the resource section lies past the end of the PE file");
     const uint64_t sectionLength = std::min<uint64_t>(root.section->rawSize, file.size() - sectionStart);
-    const FileBuffer sectionBytes = VANTREL_TRY(file.readAt(sectionStart, sectionLength));
-    const ByteReader section(sectionBytes, "the resource section");
+    found.sectionOffset = sectionStart;
+    found.section = VANTREL_TRY(file.readAt(sectionStart, sectionLength));
+    const ByteReader section(found.section, "the resource section");
     const int64_t start = int64_t{root.fileOffset} - static_cast<int64_t>(sectionStart);
     const ByteReader tree = VANTREL_TRY(section.sub(start, static_cast<int64_t>(sectionLength) - start, "the resource tree"));
-    std::vector<TypeLibResourcePlace> found;
     VANTREL_CHECK(ResourceTree(layout, tree).forEachTypeLib([&](uint32_t id, DataPlace data) -> Expected<void> {
         if (uint64_t{data.offset} + data.size > file.size()) {
             return damaged("the TYPELIB resource " + std::to_string(id) + " lies past the end of the PE file");
         }
-        found.push_back(TypeLibResourcePlace{id, data.offset, data.size});
+        found.places.push_back(TypeLibResourcePlace{id, data.offset, data.size});
         return {};
     }));
     return found;
