@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 
 class QSaveFile;
 

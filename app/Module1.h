@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 
 namespace vantrel {
 

@@ -5,7 +5,7 @@
 
 #include <QTextBrowser>
 
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 
 namespace vantrel {
 

@@ -12,7 +12,7 @@
 #include "app/FileSystemObject.h"
 #include "app/Platform.h"
 #include "app/WebBrowser.h"
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 #include "typelib/TypeLibrary.h"
 
 class QLineEdit;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel::bench {

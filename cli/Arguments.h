@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 
 namespace vantrel::cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/Arguments.h"
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel::cli {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 
 namespace vantrel::cli {
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "typelib/LibraryReader.h"
+#include "typelib/read/LibraryReader.h"
 #include "typelib/TypeLibrary.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -9,8 +9,8 @@
 #include <span>
 #include <string>
 
-#include "typelib/FileBytes.h"
-#include "typelib/PeResources.h"
+#include "typelib/file/FileBytes.h"
+#include "typelib/container/PeResources.h"
 
 namespace {
 

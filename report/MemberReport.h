@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel {

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "report/MemberReport.h"
-#include "typelib/Automation.h"
+#include "typelib/model/Automation.h"
 
 namespace vantrel {
 

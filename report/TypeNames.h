@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "typelib/Error.h"
+#include "typelib/file/Error.h"
 
 namespace vantrel {
 

@@ -3,8 +3,8 @@
 
 #include <string_view>
 
-#include "typelib/AutomationSignature.h"
-#include "typelib/MemberView.h"
+#include "typelib/view/AutomationSignature.h"
+#include "typelib/view/MemberView.h"
 
 namespace vantrel {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "typelib/Error.h"
-#include "typelib/TypeInfo.h"
+#include "typelib/file/Error.h"
+#include "typelib/model/TypeInfo.h"
 
 namespace vantrel {
 

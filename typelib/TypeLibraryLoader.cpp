@@ -1,5 +1,5 @@
-#include "typelib/LibraryCatalog.h"
-#include "typelib/LibraryReader.h"
+#include "typelib/imports/LibraryCatalog.h"
+#include "typelib/read/LibraryReader.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel {

@@ -1,8 +1,8 @@
 // Type references: the Automation code of a type description, a sample value of it, and
 // the defined type it names.
-#include "typelib/Limits.h"
-#include "typelib/ResolveType.h"
-#include "typelib/TypeDescLookup.h"
+#include "typelib/file/Limits.h"
+#include "typelib/imports/ResolveType.h"
+#include "typelib/model/TypeDescLookup.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "typelib/LibraryReader.h"
-#include "typelib/TypeInfo.h"
+#include "typelib/read/LibraryReader.h"
+#include "typelib/model/TypeInfo.h"
 
 namespace vantrel::testing {
 

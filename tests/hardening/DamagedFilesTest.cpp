@@ -12,7 +12,7 @@
 
 #include "ReaderChecks.h"
 #include "fuzz/LibraryWalk.h"
-#include "typelib/PeResources.h"
+#include "typelib/container/PeResources.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel::testing {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "report/MemberReport.h"
-#include "typelib/FileBytes.h"
-#include "typelib/LibraryCatalog.h"
-#include "typelib/LibraryReader.h"
+#include "typelib/file/FileBytes.h"
+#include "typelib/imports/LibraryCatalog.h"
+#include "typelib/read/LibraryReader.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel {

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "typelib/FileBytes.h"
-#include "typelib/LibraryReader.h"
-#include "typelib/StandardOleLibrary.h"
+#include "typelib/file/FileBytes.h"
+#include "typelib/read/LibraryReader.h"
+#include "typelib/imports/StandardOleLibrary.h"
 
 namespace vantrel {
 namespace {

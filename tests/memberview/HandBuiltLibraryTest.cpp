@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "typelib/ImportResolver.h"
+#include "typelib/imports/ImportResolver.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "typelib/CodePage.h"
+#include "typelib/text/CodePage.h"
 
 namespace vantrel {
 namespace {

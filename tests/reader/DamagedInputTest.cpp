@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "ReaderChecks.h"
-#include "typelib/LibraryReader.h"
+#include "typelib/read/LibraryReader.h"
 
 namespace vantrel::testing {
 namespace {

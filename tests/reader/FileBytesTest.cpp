@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "ReaderChecks.h"
-#include "typelib/FileBytes.h"
+#include "typelib/file/FileBytes.h"
 
 namespace vantrel::testing {
 namespace {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ReaderChecks.h"
-#include "typelib/LibraryReader.h"
+#include "typelib/read/LibraryReader.h"
 
 namespace vantrel::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "typelib/TypeInfo.h"
+#include "typelib/model/TypeInfo.h"
 
 namespace vantrel::testing {
 

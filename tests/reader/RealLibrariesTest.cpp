@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "ReaderChecks.h"
-#include "typelib/LibraryReader.h"
+#include "typelib/read/LibraryReader.h"
 
 namespace vantrel::testing {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "typelib/TextPool.h"
+#include "typelib/text/TextPool.h"
 
 namespace vantrel::testing {
 namespace {

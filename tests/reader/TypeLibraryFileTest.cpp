@@ -10,9 +10,9 @@
 
 #include "ReaderChecks.h"
 #include "tools/conformance/OurDump.h"
-#include "typelib/FileBytes.h"
-#include "typelib/LibraryReader.h"
-#include "typelib/PeResources.h"
+#include "typelib/file/FileBytes.h"
+#include "typelib/read/LibraryReader.h"
+#include "typelib/container/PeResources.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel::testing {

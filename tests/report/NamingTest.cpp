@@ -11,7 +11,7 @@
 #include "report/HtmlEscape.h"
 #include "report/MemberReport.h"
 #include "report/TypeNames.h"
-#include "typelib/Automation.h"
+#include "typelib/model/Automation.h"
 
 namespace vantrel {
 namespace {

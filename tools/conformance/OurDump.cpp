@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "tools/conformance/DumpText.h"
-#include "typelib/DispatchView.h"
-#include "typelib/ImportResolver.h"
+#include "typelib/view/DispatchView.h"
+#include "typelib/imports/ImportResolver.h"
 
 namespace vantrel::conformance {
 

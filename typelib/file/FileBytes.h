@@ -1,0 +1,77 @@
+// Reads files whole or in parts, the one place the reader touches the file system.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <new>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "typelib/file/Error.h"
+
+namespace vantrel {
+
+// Files above this size are refused: the largest real type libraries are a few MiB.
+inline constexpr uint64_t kMaxLibraryFileSize = 256ull * 1024 * 1024;
+
+// An allocator that leaves a new element uninitialised where it has no arguments: a
+// buffer that a read fills at once need not be zeroed first.
+template <class T>
+class UninitialisedAllocator : public std::allocator<T> {
+public:
+    template <class U>
+    struct rebind {
+        using other = UninitialisedAllocator<U>;
+    };
+    UninitialisedAllocator() = default;
+    template <class U>
+    UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+
+    template <class U>
+    void construct(U* place) noexcept(std::is_nothrow_default_constructible_v<U>) {
+        ::new (static_cast<void*>(place)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* place, Args&&... args) {
+        ::new (static_cast<void*>(place)) U(std::forward<Args>(args)...);
+    }
+};
+
+// Bytes read from a file.
+using FileBuffer = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
+
+// A file opened for reading, whole or a range at a time. Counts the bytes it reads.
+class LibraryFile {
+public:
+    // Errors: 53 "File not found: PATH"; 75 for a folder, a file above the limit, or a
+    // file that can't be opened.
+    static Expected<LibraryFile> open(const std::string& path);
+
+    const std::string& path() const { return path_; }
+    uint64_t size() const { return size_; }
+    uint64_t bytesRead() const { return bytesRead_; }
+
+    // `length` bytes at `offset`. Error 75 when the range passes the file's size or the
+    // read comes up short; nothing is allocated for a range outside the file.
+    Expected<FileBuffer> readAt(uint64_t offset, uint64_t length);
+    Expected<FileBuffer> readAll() { return readAt(0, size_); }
+    // Completes `start`, the file's first bytes as read before, with the rest of the file.
+    Expected<void> readRest(FileBuffer& start);
+
+private:
+    LibraryFile(std::string path, uint64_t size) : path_(std::move(path)), size_(size) {}
+    Expected<void> readInto(uint64_t offset, uint8_t* into, uint64_t length);
+
+    std::string path_;
+    uint64_t size_ = 0;
+    uint64_t bytesRead_ = 0;
+    std::ifstream in_;
+};
+
+// The whole file; the errors of LibraryFile::open and readAll.
+Expected<FileBuffer> readWholeFile(const std::string& path);
+
+}  // namespace vantrel

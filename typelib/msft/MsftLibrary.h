@@ -1,0 +1,17 @@
+// Decodes a whole MSFT type library blob into a LibraryInfo.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "typelib/model/TypeInfo.h"
+
+namespace vantrel {
+
+// Errors carry descriptions without the file name ("type 12 points past the end of
+// the file"); member errors of single types are stored in TypeInfo::memberError, there
+// prefixed with `path`.
+Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> blob, const std::string& path);
+
+}  // namespace vantrel

@@ -1,0 +1,45 @@
+// The MSFT name table: names of the library, its types, members and parameters,
+// addressed by offset and shared by everything that uses the same name. Each entry is
+// decoded once into the library's text pool; later uses of it are a look-up.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "typelib/file/ByteReader.h"
+#include "typelib/text/TextPool.h"
+
+namespace vantrel {
+
+class MsftNameTable {
+public:
+    MsftNameTable(ByteReader table, uint32_t codePage, TextPool& pool)
+        : table_(table), codePage_(codePage), pool_(pool) {}
+
+    // Offset -1 is no name: "". The view lives as long as the pool. A name decoded
+    // before is found here, inline: a large library asks for tens of thousands.
+    Expected<std::string_view> pooledName(int32_t offset) {
+        if (offset >= 0 && offset % 4 == 0 && static_cast<size_t>(offset) / 4 < slots_.size()) {
+            const uint32_t slot = slots_[static_cast<size_t>(offset) / 4];
+            if (slot != 0) return decoded_[slot - 1];
+        }
+        return firstUse(offset);
+    }
+    Expected<std::string> name(int32_t offset);
+
+private:
+    Expected<std::string_view> firstUse(int32_t offset);
+    Expected<std::string_view> decode(int32_t offset);
+
+    ByteReader table_;
+    uint32_t codePage_;
+    TextPool& pool_;
+    // By offset / 4 (entries are 4-byte aligned): 1 + the index in decoded_, 0 when not
+    // decoded yet.
+    std::vector<uint32_t> slots_;
+    std::vector<std::string_view> decoded_;
+};
+
+}  // namespace vantrel

@@ -1,0 +1,55 @@
+#include "typelib/msft/MsftSegments.h"
+
+#include <string>
+
+namespace vantrel {
+namespace {
+
+constexpr int kSegmentCount = 15;
+constexpr int64_t kEntrySize = 16;
+
+constexpr const char* kSegmentNames[kSegmentCount] = {
+    "the typeinfo table", "the import-info table", "the import-file table",
+    "the reference table", "the GUID hash", "the GUID table", "the name hash",
+    "the name table", "the string table", "the type-description table",
+    "the array-description table", "the custom-data table", "the custom-data directory",
+    "segment 13", "segment 14"};
+
+Expected<ByteReader> readSegment(const ByteReader& blob, int64_t entry, int index) {
+    const int32_t offset = blob.i32Unchecked(static_cast<size_t>(entry));
+    const int32_t length = blob.i32Unchecked(static_cast<size_t>(entry) + 4);
+    const char* name = kSegmentNames[index];
+    if (offset == -1 || length == 0) return ByteReader({}, name);
+    if (!blob.contains(offset, length)) {
+        return damaged(std::string(name) + " (" + std::to_string(length) + " bytes at offset " +
+                       hex(static_cast<uint32_t>(offset)) + ") points past the end of the file");
+    }
+    return blob.sub(offset, length, name);
+}
+
+}  // namespace
+
+Expected<MsftSegments> readMsftSegments(const ByteReader& blob, int64_t directoryOffset) {
+    if (!blob.contains(directoryOffset, kSegmentCount * kEntrySize)) {
+        return damaged("the segment directory lies past the end of the file");
+    }
+    ByteReader all[kSegmentCount];
+    for (int i = 0; i < kSegmentCount; ++i) {
+        all[i] = VANTREL_TRY(readSegment(blob, directoryOffset + i * kEntrySize, i));
+    }
+    MsftSegments s;
+    s.typeInfos = all[0];
+    s.importInfo = all[1];
+    s.importFiles = all[2];
+    s.references = all[3];
+    s.guids = all[5];
+    s.names = all[7];
+    s.strings = all[8];
+    s.typeDescs = all[9];
+    s.arrayDescs = all[10];
+    s.customData = all[11];
+    s.customDataDirectory = all[12];
+    return s;
+}
+
+}  // namespace vantrel

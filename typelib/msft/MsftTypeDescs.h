@@ -1,0 +1,50 @@
+// MSFT type descriptions: the 32-bit DataType of return, parameter, variable and alias
+// types, either an inline simple VT or an offset into the type-description table, whose
+// entries chain to element types and array descriptors. Every distinct description is
+// decoded once into LibraryInfo::typeDescs.
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "typelib/file/ByteReader.h"
+#include "typelib/msft/MsftHrefType.h"
+#include "typelib/model/TypeInfo.h"
+
+namespace vantrel {
+
+class MsftTypeDescs {
+public:
+    MsftTypeDescs(ByteReader table, ByteReader arrays, MsftHrefTypes& hrefTypes,
+                  std::vector<TypeDesc>& descs)
+        : table_(table), arrays_(arrays), hrefTypes_(hrefTypes), descs_(descs) {}
+
+    Expected<TypeDescId> typeOf(int32_t dataType) { return decode(dataType, 0); }
+
+private:
+    Expected<TypeDescId> decode(int32_t dataType, int depth);
+    Expected<TypeDescId> decodeEntry(int32_t offset, int depth);
+    Expected<TypeDesc> decodeArray(int32_t offset, int depth);
+    TypeDescId simple(uint16_t vt);
+    TypeDescId add(TypeDesc desc);
+
+    ByteReader table_;
+    ByteReader arrays_;
+    MsftHrefTypes& hrefTypes_;
+    std::vector<TypeDesc>& descs_;
+    // Decoded ids by VT, and by table offset: every function asks for several, so the
+    // look-ups are plain indexing. Entries sit on 8-byte boundaries; a damaged file's
+    // odd offset goes to the map.
+    std::vector<TypeDescId> simpleIds_;
+    std::vector<TypeDescId> alignedEntryIds_;
+    std::unordered_map<int32_t, TypeDescId> oddEntryIds_;
+    TypeDescId* entrySlot(int32_t offset);
+    std::unordered_set<int32_t> inProgress_;
+    // Array bounds left to copy: many descriptions naming one large array descriptor
+    // must not multiply its size.
+    size_t boundBudget_ = arrays_.size();
+};
+
+}  // namespace vantrel

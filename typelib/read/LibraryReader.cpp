@@ -1,0 +1,113 @@
+#include "typelib/read/LibraryReader.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "typelib/file/FileBytes.h"
+#include "typelib/msft/MsftLibrary.h"
+#include "typelib/container/PeResources.h"
+
+namespace vantrel {
+namespace {
+
+bool startsWith(std::span<const uint8_t> bytes, const char (&magic)[5]) {
+    return bytes.size() >= 4 && std::memcmp(bytes.data(), magic, 4) == 0;
+}
+
+Error notALibrary(const std::string& path) {
+    return makeError(errc::CantLoadLibrary,
+                     "'" + path + "' is neither a type library nor a PE file that carries one");
+}
+
+Error sltgNotSupported(const std::string& path) {
+    return makeError(errc::UnsupportedFormat,
+                     "'" + path + "' uses the SLTG type-library format, which is not supported yet");
+}
+
+Error damagedFile(const std::string& path, const Error& error) {
+    return makeError(error.number, "The type library '" + path + "' is damaged: " + error.description);
+}
+
+Expected<LibraryInfo> readBlob(std::span<const uint8_t> blob, const std::string& path) {
+    if (startsWith(blob, "SLTG")) return sltgNotSupported(path);
+    if (!startsWith(blob, "MSFT")) return notALibrary(path);
+    Expected<LibraryInfo> library = readMsftLibrary(blob, path);
+    if (!library) return damagedFile(path, library.error());
+    return library;
+}
+
+Error peDamaged(const std::string& path, const Error& error) {
+    return makeError(error.number, "The PE file '" + path + "' is damaged: " + error.description);
+}
+
+Error noTypeLibResource(const std::string& path) {
+    return makeError(errc::CantLoadLibrary,
+                     "'" + path + "' has no TYPELIB resource, so it carries no type library");
+}
+
+// The chosen TYPELIB resource's data, whichever way it was read.
+Expected<LibraryInfo> readResourceData(uint32_t id, std::span<const uint8_t> data, const std::string& path) {
+    if (!startsWith(data, "SLTG") && !startsWith(data, "MSFT")) {
+        return makeError(errc::InvalidDataRead, "The TYPELIB resource " + std::to_string(id) + " of '" +
+                                                    path + "' is not a type library");
+    }
+    return readBlob(data, path);
+}
+
+Expected<LibraryInfo> readPeImage(std::span<const uint8_t> image, const std::string& path) {
+    Expected<std::vector<TypeLibResource>> resources = findTypeLibResources(image);
+    if (!resources) return peDamaged(path, resources.error());
+    const TypeLibResource* chosen = defaultTypeLibResource(*resources);
+    if (!chosen) return noTypeLibResource(path);
+    return readResourceData(chosen->id, chosen->data, path);
+}
+
+// A large PE file read in parts after its head: the resource section, then the chosen
+// resource's data unless the section holds it. Null when any part fails; only the
+// whole file can then tell what the outcome is.
+std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, std::span<const uint8_t> head) {
+    const Expected<TypeLibResourcePlaces> found = findTypeLibResourcePlaces(file, head);
+    if (!found) return std::nullopt;
+    const TypeLibResourcePlace* chosen = defaultTypeLibResource(found->places);
+    if (!chosen) return noTypeLibResource(file.path());
+    if (const std::span<const uint8_t> data = found->inSection(*chosen); data.size() == chosen->size)
+        return readResourceData(chosen->id, data, file.path());
+    Expected<FileBuffer> data = file.readAt(chosen->fileOffset, chosen->size);
+    if (!data) return std::nullopt;
+    return readResourceData(chosen->id, *data, file.path());
+}
+
+}  // namespace
+
+Expected<LibraryInfo> readTypeLibrary(std::span<const uint8_t> bytes, const std::string& path) {
+    if (isPeImage(bytes)) return readPeImage(bytes, path);
+    return readBlob(bytes, path);
+}
+
+Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const FileReadLimits& limits,
+                                          FileReadStats* stats) {
+    if (stats) *stats = FileReadStats{};
+    Expected<LibraryFile> opened = LibraryFile::open(path);
+    if (!opened) return opened.error();
+    LibraryFile& file = *opened;
+    // What has been read from the file's start: a large file's head, which a whole read
+    // then completes rather than reads again.
+    FileBuffer bytes;
+    std::optional<Expected<LibraryInfo>> result;
+    if (file.size() >= limits.partsFrom) {
+        if (Expected<FileBuffer> head = file.readAt(0, std::min(limits.headSize, file.size()))) {
+            if (isPeImage(*head)) result = readPeFileInParts(file, *head);
+            bytes = std::move(*head);
+        }
+    }
+    const bool readWhole = !result;
+    if (readWhole) {
+        const Expected<void> rest = file.readRest(bytes);
+        result = rest ? readTypeLibrary(bytes, path) : Expected<LibraryInfo>(rest.error());
+    }
+    if (stats) *stats = FileReadStats{file.bytesRead(), readWhole};
+    return std::move(*result);
+}
+
+}  // namespace vantrel

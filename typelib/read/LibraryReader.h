@@ -1,0 +1,40 @@
+// Reads a type library from the bytes of a file: a standalone MSFT library, or the
+// TYPELIB resource of a PE32/PE32+ image. Everything is decoded here, once; the result
+// refers to nothing in the input afterwards.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "typelib/file/Error.h"
+#include "typelib/model/TypeInfo.h"
+
+namespace vantrel {
+
+// `path` names the file in error descriptions.
+Expected<LibraryInfo> readTypeLibrary(std::span<const uint8_t> bytes, const std::string& path);
+
+// How readTypeLibraryFile reads a file; tests lower the sizes to read small files in parts.
+struct FileReadLimits {
+    // Smaller files are read whole. A PE image of this size or more is read in parts: its
+    // head, the section holding the resource tree, and the chosen resource's data.
+    uint64_t partsFrom = 1024 * 1024;
+    // The first read of a file read in parts; the PE headers must lie inside it.
+    uint64_t headSize = 64 * 1024;
+};
+
+// What readTypeLibraryFile read: the bytes taken from the file, and whether it read the
+// whole file (a small file, no PE image, or reading in parts could not decide).
+struct FileReadStats {
+    uint64_t bytesRead = 0;
+    bool readWhole = false;
+};
+
+// The type library of the file at `path`. The library or error is always the one that
+// readWholeFile followed by readTypeLibrary gives: whenever a part can't be read or
+// the PE layout reaches out of what was read, the whole file is read after all.
+Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const FileReadLimits& limits = {},
+                                          FileReadStats* stats = nullptr);
+
+}  // namespace vantrel

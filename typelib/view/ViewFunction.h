@@ -1,0 +1,78 @@
+// A function as a member view presents it: the stored function, the library its type
+// descriptions belong to, and whether it is shown in the dispatch form of a dual.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "typelib/model/TypeInfo.h"
+#include "typelib/TypeLibrary.h"
+
+namespace vantrel {
+
+struct ViewFunction {
+    // The library that holds `func`; its TypeDescIds index that library's typeDescs. The
+    // list or view that holds the function keeps the library alive (see Libraries).
+    const LoadedLibrary* library = nullptr;
+    const FuncDesc* func = nullptr;
+    // The leading parameters of `func` that this form keeps.
+    uint32_t paramCount = 0;
+    // The dispatch form drops a trailing retval parameter and turns an HRESULT result
+    // into nothing.
+    bool dispatchForm = false;
+    // The result in this form; empty when the function returns nothing.
+    std::optional<TypeDescId> returnType;
+
+    FuncKind funcKind() const { return dispatchForm ? FuncKind::Dispatch : func->funcKind; }
+};
+
+// The libraries that the functions and variables of a list or view come from, held so
+// that the plain pointers to them stay good: views hold thousands of functions, and
+// most of them come from one or two libraries.
+class Libraries {
+public:
+    void add(const std::shared_ptr<const LoadedLibrary>& library) {
+        if (!find(library.get())) held_.push_back(library);
+    }
+    void addAll(const Libraries& other) {
+        for (const auto& library : other.held_) add(library);
+    }
+    // The owner of a held library, for references that outlive the view; null for one
+    // not held.
+    const std::shared_ptr<const LoadedLibrary>* find(const LoadedLibrary* library) const {
+        for (const auto& held : held_)
+            if (held.get() == library) return &held;
+        return nullptr;
+    }
+
+private:
+    std::vector<std::shared_ptr<const LoadedLibrary>> held_;
+};
+
+// Functions and the libraries that hold them.
+struct FunctionList {
+    Libraries libraries;
+    std::vector<ViewFunction> functions;
+};
+
+// Sets `view` to the function exactly as stored. Views are filled where they lie: a
+// copy of one built elsewhere costs more than building it.
+inline void setStored(ViewFunction& view, const LoadedLibrary& library, const FuncDesc& func) {
+    view.library = &library;
+    view.func = &func;
+    view.paramCount = static_cast<uint32_t>(func.params.size());
+    view.dispatchForm = false;
+    view.returnType = func.returnType;
+}
+
+// The function exactly as stored.
+inline ViewFunction storedFunction(const LoadedLibrary& library, const FuncDesc& func) {
+    ViewFunction view;
+    setStored(view, library, func);
+    return view;
+}
+
+}  // namespace vantrel
