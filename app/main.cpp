@@ -15,6 +15,8 @@ int main(int argc, char* argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
+    // Lets the desktop match the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.vantrel.Vantrel"));
 
     vantrel::Platform platform = vantrel::MakeDesktopPlatform();
     auto* picker = static_cast<vantrel::QtFilePicker*>(platform.filePicker.get());
