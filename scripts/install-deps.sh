@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Vantrel need, only
 # those that are missing. Runs apt-get as root (through sudo when not root).
-# Usage: scripts/install-deps.sh [build|test|fixtures]   (default: test)
+# Usage: scripts/install-deps.sh [build|test|fixtures|package]   (default: test)
 set -euo pipefail
 
-build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev xdg-utils)
+build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev xdg-utils help2man)
 test_packages=("${build_packages[@]}" python3 clang-14 libclang-rt-14-dev googletest libgtest-dev
                libbenchmark-dev wine wine64 g++-mingw-w64-x86-64 xvfb)
-fixture_packages=(python3 mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libwine-dev)
+fixture_packages=(python3 mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libwine-dev
+                  librsvg2-bin)
+# Making the Debian package (dpkg-shlibdeps) and checking it once installed.
+package_packages=("${build_packages[@]}" dpkg-dev desktop-file-utils appstream shared-mime-info)
 
 case "${1:-test}" in
   build) wanted=("${build_packages[@]}") ;;
   test) wanted=("${test_packages[@]}") ;;
   fixtures) wanted=("${test_packages[@]}" "${fixture_packages[@]}") ;;
-  *) echo "usage: $0 [build|test|fixtures]" >&2; exit 2 ;;
+  package) wanted=("${package_packages[@]}") ;;
+  *) echo "usage: $0 [build|test|fixtures|package]" >&2; exit 2 ;;
 esac
 
 missing=()
