@@ -4,6 +4,8 @@
 # them as TYPELIB resources, the edits widl cannot express (see patch), and the small
 # non-library files.
 # The results are committed, so ordinary builds and test runs need none of these tools.
+# Last, make-sltg-fixtures.sh writes the SLTG twins of the Win32 libraries (it builds
+# tools/sltg-writer with the ci preset if needed).
 #
 # Needs (Debian: scripts/install-deps.sh fixtures): x86_64-w64-mingw32-widl
 # (mingw-w64-tools), i686/x86_64-w64-mingw32-windres and -ld (binutils-mingw-w64-*),
@@ -237,5 +239,8 @@ printf 'This is a plain text file, not a type library.\r\n' > "$out/NotALibrary.
 # The sample component for users.
 mkdir -p "$repo/samples"
 cp "$out/Control32.dll" "$repo/samples/VantrelSample.dll"
+
+# The SLTG twins of the Win32 libraries (tests/fixtures/sltg), written by our own writer.
+"$repo/tools/make-sltg-fixtures.sh"
 
 echo "make-fixtures: regenerated $(ls "$out" | wc -l) entries in $out"

@@ -6,23 +6,28 @@
 #
 # Usage: compare.sh --platform platform_dump.exe --ours vantrel-dump --work DIR
 #                   [--imports-gap] [--quirks FILE] [--fixtures DIR] [--real DIR] [FILE...]
+#   --quirks FILE   excuses the quirks of FILE too, besides those of known-quirks.txt
 #   --fixtures DIR  adds DIR/*.tlb and DIR/*.dll
 #   --real DIR      adds every file in DIR that holds an MSFT type library
 #   --register FILE registers FILE with the platform first, so that it can resolve
 #                   imports from it (the platform looks imported libraries up in the registry)
 #   --imports-gap   ignores what differs only because our reader doesn't resolve imports yet
+#   --twins DIR     compares the platform's dump of each file with the platform's dump of
+#                   DIR's file of the same name, in place of ours (an SLTG fixture with its
+#                   MSFT twin); --ours is then not needed
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-platform="" ours="" work="" quirks="$here/known-quirks.txt" gap=()
+platform="" ours="" work="" quirks=("$here/known-quirks.txt") gap=() twins=""
 files=() registered=()
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --platform) platform=$2; shift 2 ;;
     --ours) ours=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
-    --quirks) quirks=$2; shift 2 ;;
+    --quirks) quirks+=("$2"); shift 2 ;;
     --imports-gap) gap=(--imports-gap); shift ;;
+    --twins) twins=$2; shift 2 ;;
     --register) registered+=("$(realpath "$2")"); shift 2 ;;
     --fixtures)
       shopt -s nullglob
@@ -38,7 +43,7 @@ while [[ $# -gt 0 ]]; do
     *) files+=("$1"); shift ;;
   esac
 done
-[[ -n "$platform" && -n "$ours" && -n "$work" ]] || { sed -n 2,12p "$0" >&2; exit 2; }
+[[ -n "$platform" && ( -n "$ours" || -n "$twins" ) && -n "$work" ]] || { sed -n 2,15p "$0" >&2; exit 2; }
 [[ ${#files[@]} -gt 0 ]] || { echo "no files to compare" >&2; exit 2; }
 
 rm -rf "$work/platform" "$work/ours"
@@ -58,6 +63,10 @@ if [[ ! -f "$WINEPREFIX/system.reg" ]]; then
 fi
 
 mapfile -t paths < "$work/files.txt"
+compared=${#paths[@]}
+if [[ -n "$twins" ]]; then
+  for i in $(seq 0 $((compared - 1))); do paths+=("$(realpath "$twins/$(basename "${paths[$i]}")")"); done
+fi
 if [[ ${#registered[@]} -gt 0 ]]; then
   "$wine" "$platform" --register "${registered[@]}"
 fi
@@ -76,9 +85,14 @@ while [[ $first -lt ${#paths[@]} ]]; do
   fi
 done
 "$wineserver" -k 2>/dev/null || true
-for i in "${!paths[@]}"; do
-  "$ours" "${paths[$i]}" > "$work/ours/$i.txt" 2>> "$work/ours-errors.log" || true
+for i in $(seq 0 $((compared - 1))); do
+  if [[ -n "$twins" ]]; then
+    cp "$work/platform/$((compared + i)).txt" "$work/ours/$i.txt"
+  else
+    "$ours" "${paths[$i]}" > "$work/ours/$i.txt" 2>> "$work/ours-errors.log" || true
+  fi
 done
 
+cat "${quirks[@]}" > "$work/quirks.txt"
 exec python3 "$here/compare_dumps.py" --files "$work/files.txt" --platform "$work/platform" \
-  --ours "$work/ours" --quirks "$quirks" "${gap[@]}"
+  --ours "$work/ours" --quirks "$work/quirks.txt" "${gap[@]}"
