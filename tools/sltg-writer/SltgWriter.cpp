@@ -505,16 +505,24 @@ void writeTail(Bytes& out, const TypeInfo& type, const Members& members, uint16_
     for (uint16_t word : words) out.u16(word);
 }
 
-// Member header: u16 by kind (as real files have it), u16 0xFFFF, u8 1, u32 area size.
-void writeMemberHeader(Bytes& out, uint8_t kind, size_t areaSize) {
-    const uint16_t byKind = kind == static_cast<uint8_t>(TypeKind::Interface) ? 3
-                            : kind == static_cast<uint8_t>(TypeKind::Dispatch) ? 5
-                            : kind == static_cast<uint8_t>(TypeKind::Coclass)  ? 7
-                                                                                : 1;
+// Member header: u16 1 for data types, 3 for interfaces, 5 for dispinterfaces and duals,
+// 7 for coclasses (as real files have it), u16 0xFFFF, u8 1, u32 area size.
+void writeMemberHeader(Bytes& out, const TypeInfo& type, size_t areaSize) {
+    const uint16_t byKind = type.isDual()                        ? 5
+                            : type.kind == TypeKind::Interface   ? 3
+                            : type.kind == TypeKind::Dispatch    ? 5
+                            : type.kind == TypeKind::Coclass     ? 7
+                                                                 : 1;
     out.u16(byKind);
     out.u16(0xFFFF);
     out.u8(1);
     out.u32(static_cast<uint32_t>(areaSize));
+}
+
+// The u32 that ends the block header: 0x28 in real duals, 8 in real interfaces, else none.
+uint32_t headerInterfaceWord(const TypeInfo& type) {
+    if (type.isDual()) return 0x28;
+    return type.kind == TypeKind::Interface ? 8 : 0xFFFFFFFF;
 }
 
 // Typeinfo block: 0x22-byte header, reference table, member header, member area, tail.
@@ -542,9 +550,9 @@ std::vector<uint8_t> typeBlock(Context& context, const TypeInfo& type, const Enc
     out.u8(static_cast<uint8_t>(type.flags >> 5));
     out.u8(2);
     out.u8(kind);
-    out.u32(0xFFFFFFFF);
+    out.u32(headerInterfaceWord(type));
     out.append(refs);
-    writeMemberHeader(out, kind, area.bytes.size());
+    writeMemberHeader(out, type, area.bytes.size());
     out.append(area.bytes);
     writeTail(out, type, members, hashOffset);
     return out.take();
@@ -657,6 +665,9 @@ Expected<std::vector<uint8_t>> writeLibrary(const TypeLibrary& library) {
     NameTable names(encode);
     Context context{library.loaded(), info, names};
     try {
+        // Vtable offsets and sizes are stored in 32-bit slots; no 64-bit SLTG exists.
+        if (info.sysKind != SysKind::Win16 && info.sysKind != SysKind::Win32)
+            throw Unwritable("SLTG holds 16- and 32-bit libraries only");
         names.offsetOf(info.name);  // the library's name is entry 0, as in real files
         std::vector<std::vector<uint8_t>> blocks;
         for (const TypeInfo& type : info.types) {
