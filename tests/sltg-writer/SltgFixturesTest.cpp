@@ -74,5 +74,26 @@ TEST_P(SltgFixture, ReadsAsItsMsftTwin) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, SltgFixture, testing::ValuesIn(FixtureNames));
 
+// Libraries the writer must refuse rather than write a file that names the wrong types.
+TEST(SltgWriter, RefusesWhatSltgCannotHold) {
+    const struct {
+        const char* file;
+        const char* reason;
+    } cases[] = {
+        {"Fixture64.tlb", "16- and 32-bit libraries only"},
+        // Second.tlb is not beside it: its imported types can't be numbered.
+        {"imports-missing/Importer.tlb", "Second.tlb"},
+    };
+    for (const auto& c : cases) {
+        TypeLibraryLoader loader;
+        auto library = loader.OpenFromFile(std::string(VANTREL_FIXTURES_DIR) + "/" + c.file);
+        ASSERT_TRUE(library) << c.file;
+        auto written = writeLibrary(*library);
+        ASSERT_FALSE(written) << c.file;
+        EXPECT_NE(written.error().description.find(c.reason), std::string::npos)
+            << c.file << ": " << written.error().description;
+    }
+}
+
 }  // namespace
 }  // namespace vantrel::sltg
