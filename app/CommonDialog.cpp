@@ -1,6 +1,7 @@
 #include "app/CommonDialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace vantrel {
 
@@ -34,8 +35,14 @@ QStringList ParseDialogFilter(const std::string& filter) {
     return result;
 }
 
-std::optional<std::string> QtFilePicker::PickFile(const QStringList& nameFilters) {
+std::optional<std::string> QtFilePicker::PickFile(const QStringList& nameFilters,
+                                                  const std::string& startFile) {
     QFileDialog dialog(parent_);
+    if (!startFile.empty()) {
+        const QFileInfo start(QString::fromStdString(startFile));
+        dialog.setDirectory(start.absolutePath());
+        dialog.selectFile(start.fileName());
+    }
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilters(nameFilters);
@@ -44,8 +51,11 @@ std::optional<std::string> QtFilePicker::PickFile(const QStringList& nameFilters
     return dialog.selectedFiles().first().toStdString();
 }
 
-void CommonDialog::ShowOpen() {
-    if (auto picked = picker_.PickFile(nameFilters_)) fileName_ = std::move(*picked);
+bool CommonDialog::ShowOpen() {
+    auto picked = picker_.PickFile(nameFilters_, fileName_);
+    if (!picked) return false;
+    fileName_ = std::move(*picked);
+    return true;
 }
 
 }  // namespace vantrel

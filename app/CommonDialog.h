@@ -12,11 +12,13 @@ class QWidget;
 
 namespace vantrel {
 
-// Asks the user for one existing file; nullopt when the user cancels.
+// Asks the user for one existing file, starting from `startFile` (the file confirmed last,
+// or empty); nullopt when the user cancels.
 class FilePicker {
 public:
     virtual ~FilePicker() = default;
-    virtual std::optional<std::string> PickFile(const QStringList& nameFilters) = 0;
+    virtual std::optional<std::string> PickFile(const QStringList& nameFilters,
+                                                const std::string& startFile) = 0;
 };
 
 // The desktop's modal open-file dialog.
@@ -24,7 +26,8 @@ class QtFilePicker final : public FilePicker {
 public:
     explicit QtFilePicker(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
-    std::optional<std::string> PickFile(const QStringList& nameFilters) override;
+    std::optional<std::string> PickFile(const QStringList& nameFilters,
+                                        const std::string& startFile) override;
 
 private:
     QWidget* parent_;
@@ -41,10 +44,13 @@ public:
     explicit CommonDialog(FilePicker& picker) : picker_(picker) {}
 
     void SetFilter(const std::string& filter) { nameFilters_ = ParseDialogFilter(filter); }
-    // Shows the dialog; a cancel keeps the file name confirmed before.
-    void ShowOpen();
+    // Shows the dialog, starting from the file confirmed last; true when the user confirms
+    // a file. A cancel keeps the file name confirmed before.
+    bool ShowOpen();
     // The path last confirmed, empty until one is.
     const std::string& FileName() const { return fileName_; }
+    // A file confirmed elsewhere (the command line, a drop): the next showing starts there.
+    void SetFileName(std::string fileName) { fileName_ = std::move(fileName); }
 
 private:
     FilePicker& picker_;

@@ -1,9 +1,12 @@
 // Whether a window can be shown at all, asked before Qt is started (Qt aborts without one).
 #pragma once
 
+#include <string>
+
 namespace vantrel {
 
-// A display server is named (X11 or Wayland), or a Qt platform plugin is chosen by hand.
-bool DisplayAvailable();
+// Empty when a display server can be reached (X11 or Wayland), or a Qt platform plugin that
+// needs none is chosen by hand; else one line saying what is missing.
+std::string DisplayProblem();
 
 }  // namespace vantrel

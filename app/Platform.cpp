@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include "app/Folders.h"
+#include "app/InstallPaths.h"
+
 namespace vantrel {
 
 Platform MakeDesktopPlatform() {
@@ -10,6 +13,8 @@ Platform MakeDesktopPlatform() {
     platform.messageBox = std::make_unique<QtMessageBox>();
     platform.shell = std::make_unique<Module1>();
     platform.programFolder = [] { return QCoreApplication::applicationDirPath().toStdString(); };
+    platform.cacheFolder = UserCacheFolder;
+    platform.dataFolder = InstalledDataFolder;
     return platform;
 }
 

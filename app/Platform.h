@@ -18,6 +18,10 @@ struct Platform {
     std::unique_ptr<Module1> shell;
     // The folder that holds the program file, read afresh on every use.
     std::function<std::string()> programFolder;
+    // Where reports go when the program folder can't be written (Folders.h).
+    std::function<std::string()> cacheFolder;
+    // The installed data folder holding the start page; empty when there is none.
+    std::string dataFolder;
 };
 
 // The desktop's own dialog, message box, shell and the running executable's folder.

@@ -1,6 +1,11 @@
 #include "app/frmMain.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QIcon>
+#include <QMimeData>
+#include <QScreen>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -8,6 +13,8 @@
 
 #include "app/CachedReport.h"
 #include "app/CaptionButton.h"
+#include "app/DesignedGeometry.h"
+#include "app/Folders.h"
 #include "app/TypeListOrder.h"
 #include "report/MemberReport.h"
 #include "report/ReportFileName.h"
@@ -26,22 +33,9 @@ constexpr const char* ReportFailed = "The report could not be shown. Reason: \r\
 constexpr const char* StartPageFailed = "The start page could not be shown. Reason: \r\n";
 constexpr const char* LaunchFailed = "The following error occurred: \r\n";
 
-// Designed lengths in twips: 15 twips make one pixel at 96 dots per inch.
-struct TwipRect {
-    int left, top, width, height;
-};
-constexpr TwipRect Command1Rect{8760, 720, 1215, 615};
-constexpr TwipRect List1Rect{240, 1920, 5175, 10590};
-constexpr TwipRect Text1Rect{240, 720, 8295, 615};
-constexpr TwipRect WebBrowser1Rect{5760, 1920, 10935, 10815};
-constexpr TwipRect Command2Rect{10200, 720, 1215, 615};
-constexpr TwipRect Command3Rect{14640, 720, 1215, 615};
-constexpr int ClientWidthTwips = 16995;
-constexpr int ClientHeightTwips = 13365;
-
-int TwipsToPixels(int twips, int dpi) {
-    return static_cast<int>((static_cast<long long>(twips) * dpi + 720) / 1440);
-}
+// Room for the window frame and title bar at 96 dots per inch, before the window manager
+// has framed the window and says how much it takes.
+constexpr QSize FrameAllowance{16, 40};
 
 QPushButton* MakeButton(const char* caption, QWidget* parent) {
     return new CaptionButton(QString::fromUtf8(caption), parent);
@@ -59,11 +53,15 @@ QIcon WindowIcon() {
 frmMain::frmMain(Platform platform, std::unique_ptr<WebBrowser> browser, QWidget* parent)
     : QWidget(parent), platform_(std::move(platform)), CommonDialog1(*platform_.filePicker) {
     setWindowTitle(QStringLiteral("Vantrel"));
+    // No maximise button: the window never grows beyond its design.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     InitResources();
     setWindowIcon(WindowIcon());
     createControls(std::move(browser));
-    placeControls();
+    FitToScreen();
     wire();
+    setAcceptDrops(true);
     Command1->setFocus();
 }
 
@@ -73,9 +71,14 @@ void frmMain::createControls(std::unique_ptr<WebBrowser> browser) {
     Command1 = MakeButton("Browse", this);
     List1 = new QListWidget(this);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
+    // One line each: the list lays out thousands of names without measuring each one.
+    List1->setUniformItemSizes(true);
     Text1 = new QLineEdit(this);
     WebBrowser1 = browser ? browser.release() : new WebBrowser;
     WebBrowser1->setParent(this);
+    // A file dropped anywhere on the window goes to the window.
+    Text1->setAcceptDrops(false);
+    WebBrowser1->setAcceptDrops(false);
     Command2 = MakeButton("Launch in Browser", this);
     Command3 = MakeButton("Delete cached HTML Files", this);
 
@@ -86,13 +89,20 @@ void frmMain::createControls(std::unique_ptr<WebBrowser> browser) {
     setTabOrder(Command2, Command3);
 }
 
-// Fixed positions and sizes, scaled to the screen: a resize moves nothing.
-void frmMain::placeControls() {
+// Fixed positions and sizes, scaled to the screen's dpi and, where the designed window
+// does not fit the screen, shrunk by one factor: a resize moves nothing, and the window is
+// never larger than designed.
+void frmMain::FitToScreen() {
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
+    const QSize client(TwipsToPixels(ClientWidthTwips, dpiX), TwipsToPixels(ClientHeightTwips, dpiY));
+    const QSize frame = isVisible() && frameGeometry().size() != size()
+                            ? frameGeometry().size() - size()
+                            : FrameAllowance * (dpiY / 96.0);
+    const QScreen* where = screen();
+    layoutFactor_ = where ? FitFactor(client, frame, where->availableGeometry().size()) : 1.0;
     const auto place = [&](QWidget* control, TwipRect rect) {
-        control->setGeometry(TwipsToPixels(rect.left, dpiX), TwipsToPixels(rect.top, dpiY),
-                             TwipsToPixels(rect.width, dpiX), TwipsToPixels(rect.height, dpiY));
+        control->setGeometry(TwipsToPixels(rect, dpiX, dpiY, layoutFactor_));
     };
     place(Command1, Command1Rect);
     place(List1, List1Rect);
@@ -100,7 +110,10 @@ void frmMain::placeControls() {
     place(WebBrowser1, WebBrowser1Rect);
     place(Command2, Command2Rect);
     place(Command3, Command3Rect);
-    resize(TwipsToPixels(ClientWidthTwips, dpiX), TwipsToPixels(ClientHeightTwips, dpiY));
+    const QSize designed(TwipsToPixels(ClientWidthTwips, dpiX, layoutFactor_),
+                         TwipsToPixels(ClientHeightTwips, dpiY, layoutFactor_));
+    setMaximumSize(designed);
+    resize(designed);
 }
 
 void frmMain::wire() {
@@ -111,7 +124,7 @@ void frmMain::wire() {
 }
 
 void frmMain::Form_Load() {
-    const std::string startPage = platform_.programFolder() + "/default.html";
+    const std::string startPage = StartPagePath(platform_.programFolder(), platform_.dataFolder);
     if (auto shown = WebBrowser1->Navigate(startPage); !shown)
         platform_.messageBox->ShowCritical(StartPageFailed + shown.error().description);
 }
@@ -122,9 +135,21 @@ void frmMain::Command1_Click() {
         platform_.messageBox->ShowCritical(BrowseFailed + opened.error().description);
 }
 
+// A cancelled dialog leaves everything as it was.
 Expected<void> frmMain::OpenComponent() {
     CommonDialog1.SetFilter(ComponentFilter);
-    CommonDialog1.ShowOpen();
+    if (!CommonDialog1.ShowOpen()) return {};
+    return OpenConfirmed();
+}
+
+void frmMain::OpenFile(const std::string& path) {
+    CommonDialog1.SetFileName(QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
+    if (auto opened = OpenConfirmed(); !opened)
+        platform_.messageBox->ShowCritical(BrowseFailed + opened.error().description);
+}
+
+// Opens the dialog's file and lists its types.
+Expected<void> frmMain::OpenConfirmed() {
     strCurrentDLL = CommonDialog1.FileName();
     if (strCurrentDLL.empty()) return {};
     if (!loader_) loader_.emplace();
@@ -157,6 +182,7 @@ void frmMain::FillListBox(const std::vector<std::string>& names, QListWidget& li
     list.clear();
     list.addItems(entries);
     list.setCurrentRow(-1);
+    list.scrollToTop();
 }
 
 void frmMain::List1_Click() {
@@ -176,7 +202,9 @@ Expected<void> frmMain::ShowSelectedType() {
 
 Expected<void> frmMain::SaveReport(const std::string& strDLLName, const std::string& page,
                                    const std::string& strTypeName) {
-    strCurrentPage = platform_.programFolder() + "/" + ReportFileName(strDLLName, strTypeName);
+    const std::string folder = ReportFolder();
+    strCurrentPage = folder + "/" + ReportFileName(strDLLName, strTypeName);
+    VANTREL_CHECK(EnsureFolder(folder));
     TextStream stream = VANTREL_TRY(
         FileSystem().OpenTextFile(strCurrentPage, iomode::ForWriting, true, tristate::False));
     VANTREL_CHECK(stream.Write(page));
@@ -187,17 +215,18 @@ Expected<void> frmMain::ShowReport(const std::string& path) { return WebBrowser1
 
 // Launch in Browser: the last report, or the program folder before the first one.
 void frmMain::Command2_Click() {
-    if (strCurrentPage.empty()) strCurrentPage = platform_.programFolder();
-    if (auto launched = platform_.shell->LaunchFile(strCurrentPage); !launched)
-        platform_.messageBox->ShowCritical(LaunchFailed + launched.error().description);
+    if (strCurrentPage.empty()) strCurrentPage = ReportFolder();
+    auto launched = EnsureFolder(ReportFolder());
+    if (launched) launched = platform_.shell->LaunchFile(strCurrentPage);
+    if (!launched) platform_.messageBox->ShowCritical(LaunchFailed + launched.error().description);
 }
 
 void frmMain::Command3_Click() { DeleteCachedFiles(); }
 
-// Removes the report pages in the program folder, sparing the start page and every
-// other file; failures are passed over in silence.
+// Removes the report pages in the report folder, sparing the start page and every other
+// file; failures are passed over in silence.
 void frmMain::DeleteCachedFiles() {
-    auto folder = FileSystem().GetFolder(platform_.programFolder());
+    auto folder = FileSystem().GetFolder(ReportFolder());
     if (!folder) return;
     auto files = folder->Files();
     if (!files) return;
@@ -205,6 +234,35 @@ void frmMain::DeleteCachedFiles() {
         if (!IsCachedReport(file)) continue;
         (void)file.Delete(false);
     }
+}
+
+std::string frmMain::ReportFolder() const {
+    const std::string programFolder = platform_.programFolder();
+    return vantrel::ReportFolder(programFolder,
+                                 platform_.cacheFolder ? platform_.cacheFolder() : programFolder);
+}
+
+namespace {
+// The first local file among the dragged URLs, empty when there is none.
+QString DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) return url.toLocalFile();
+    return {};
+}
+}  // namespace
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+    const QString file = DroppedFile(event->mimeData());
+    if (file.isEmpty()) return;
+    event->acceptProposedAction();
+    // Opened once the drop has ended, so that a message box does not hold up the drag's source.
+    QMetaObject::invokeMethod(
+        this, [this, path = file.toStdString()] { OpenFile(path); }, Qt::QueuedConnection);
 }
 
 FileSystemObject& frmMain::FileSystem() {

@@ -32,6 +32,16 @@ public:
     // Shows the start page; run once before the window is first shown.
     void Form_Load();
 
+    // Opens `path` as Browse opens a file confirmed in the dialog (the command line, a drop).
+    void OpenFile(const std::string& path);
+
+    // Lays the controls out for the window's screen, shrunk to fit where it is too small.
+    void FitToScreen();
+    // The factor the designed geometry was shrunk by: 1 where the window fits.
+    double LayoutFactor() const { return layoutFactor_; }
+    // The folder that report pages are written to and deleted from.
+    std::string ReportFolder() const;
+
     // The four commands, as the buttons and the list run them.
     void Command1_Click();
     void List1_Click();
@@ -48,12 +58,16 @@ public:
     QPushButton* launchButton() const { return Command2; }
     QPushButton* deleteButton() const { return Command3; }
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
     void createControls(std::unique_ptr<WebBrowser> browser);
-    void placeControls();
     void wire();
 
     Expected<void> OpenComponent();
+    Expected<void> OpenConfirmed();
     Expected<std::vector<std::string>> GetTypeNames() const;
     void FillListBox(const std::vector<std::string>& names, QListWidget& list);
     Expected<void> ShowSelectedType();
@@ -77,6 +91,7 @@ private:
     std::string strCurrentDLL;
     std::optional<FileSystemObject> fileSystem_;
     std::string strCurrentPage;
+    double layoutFactor_ = 1.0;
 };
 
 }  // namespace vantrel

@@ -26,10 +26,18 @@ inline const std::string AppDataDir = VANTREL_APP_TEST_DATA_DIR;
 
 inline std::string Fixture(const std::string& name) { return FixturesDir + "/" + name; }
 
-// One QApplication for the whole test program, on the offscreen platform.
+// One QApplication for the whole test program, on the offscreen platform with two screens:
+// a large one, where the designed window fits, and a 1024x768 one where it doesn't.
 inline void EnsureApplication() {
     if (QApplication::instance()) return;
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::string config = std::filesystem::temp_directory_path() /
+                               ("vantrel-screens-" + std::to_string(::getpid()) + ".json");
+    std::ofstream(config)
+        << R"({"screens": [{"name": "large", "x": 0, "y": 0, "width": 1920, "height": 1200,)"
+           R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},)"
+           R"({"name": "small", "x": 1920, "y": 0, "width": 1024, "height": 768,)"
+           R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})";
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + config.c_str());
     static int argc = 1;
     static char name[] = "vantrel_app_tests";
     static char* argv[] = {name, nullptr};
@@ -41,8 +49,11 @@ class ScriptedPicker final : public FilePicker {
 public:
     std::deque<std::optional<std::string>> answers;
     std::vector<QStringList> filtersSeen;
-    std::optional<std::string> PickFile(const QStringList& nameFilters) override {
+    std::vector<std::string> startsSeen;
+    std::optional<std::string> PickFile(const QStringList& nameFilters,
+                                        const std::string& startFile) override {
         filtersSeen.push_back(nameFilters);
+        startsSeen.push_back(startFile);
         if (answers.empty()) return std::nullopt;
         auto answer = answers.front();
         answers.pop_front();
@@ -99,6 +110,8 @@ inline std::string ReadFile(const std::string& path) {
 // The real window with scripted layers around a temporary program folder.
 struct WindowUnderTest {
     TempFolder programFolder;
+    TempFolder home;  // holds the cache folder, which the window creates when it needs it
+    TempFolder data;  // the installed data folder, with a start page of its own
     ScriptedPicker* picker = nullptr;
     RecordingMessageBox* messages = nullptr;
     RecordingShell* shell = nullptr;
@@ -117,9 +130,14 @@ struct WindowUnderTest {
         platform.messageBox = std::move(messageBox);
         platform.shell = std::move(recordingShell);
         platform.programFolder = [folder = programFolder.path()] { return folder; };
+        platform.cacheFolder = [this] { return cacheFolder(); };
+        platform.dataFolder = data.path();
+        WriteFile(data.file("default.html"), "<html><body>Installed</body></html>");
         WriteFile(programFolder.file("default.html"), "<html><body>Start</body></html>");
         window = std::make_unique<frmMain>(std::move(platform), std::move(browser));
     }
+
+    std::string cacheFolder() const { return home.file("cache/vantrel"); }
 
     // Presses Browse with the dialog answering `answer`.
     void Browse(std::optional<std::string> answer) {

@@ -4,10 +4,17 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QProcess>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include "AppTestSupport.h"
+#include "app/DesignedGeometry.h"
 #include "app/TypeListOrder.h"
 #include "report/MemberReport.h"
 
@@ -181,14 +188,27 @@ TEST_F(WindowTest, CancelOnTheFirstPressChangesNothing) {
     EXPECT_TRUE(ui.messages->shown.empty());
 }
 
-TEST_F(WindowTest, CancelLaterOpensTheLastConfirmedFileAgain) {
-    ui.Browse(Fixture("Second32.dll"));
-    ui.Select("SecondKind");
+// Cancel leaves the list, its selection and scroll position, the open library and the
+// path as they were, also after a failed opening; the dialog starts from the file
+// confirmed last.
+TEST_F(WindowTest, CancelLeavesEverythingAsItWas) {
+    ui.Browse(Fixture("Fixture32.dll"));
+    ui.Select("IFxDual");
+    const int row = window().typeList()->currentRow();
+    const std::string page = window().CurrentPage();
     ui.Browse(std::nullopt);
-    EXPECT_EQ(window().CurrentDLL(), Fixture("Second32.dll"));
-    EXPECT_EQ(ui.ListEntries(), ExpectedEntries(Fixture("Second32.dll")));
-    EXPECT_EQ(window().typeList()->currentRow(), -1);
-    EXPECT_TRUE(ui.messages->shown.empty());
+    ui.Browse(Fixture("NoTypeLib.dll"));
+    ui.Browse(std::nullopt);
+    ui.Browse(std::nullopt);
+    ASSERT_EQ(ui.messages->shown.size(), 1u);  // the failed opening, once
+    EXPECT_EQ(window().CurrentDLL(), Fixture("Fixture32.dll"));
+    EXPECT_EQ(window().typeList()->currentRow(), row);
+    EXPECT_EQ(window().CurrentPage(), page);
+    EXPECT_EQ(window().browser()->CurrentPath(), page);
+    EXPECT_EQ(ui.ListEntries(), ExpectedEntries(Fixture("Fixture32.dll")));
+    EXPECT_EQ(ui.picker->startsSeen,
+              (std::vector<std::string>{"", Fixture("Fixture32.dll"), Fixture("Fixture32.dll"),
+                                        Fixture("NoTypeLib.dll"), Fixture("NoTypeLib.dll")}));
 }
 
 TEST_F(WindowTest, TwoComponentsInARowListOnlyTheSecond) {
@@ -214,13 +234,10 @@ TEST_F(WindowTest, FilesWithoutATypeLibraryAreReportedAndTheListStays) {
     }
 }
 
-TEST_F(WindowTest, AFailedFirstOpeningLeavesNoPathAndCancelRetriesIt) {
+TEST_F(WindowTest, AFailedFirstOpeningLeavesNoPath) {
     ui.Browse(Fixture("NoTypeLib.dll"));
     EXPECT_EQ(window().CurrentDLL(), "");
-    ui.Browse(std::nullopt);  // the dialog still holds the failed name
-    ASSERT_EQ(ui.messages->shown.size(), 2u);
-    EXPECT_EQ(ui.messages->shown[1], ui.messages->shown[0]);
-    EXPECT_EQ(window().CurrentDLL(), "");
+    EXPECT_EQ(ui.messages->shown.size(), 1u);
 }
 
 TEST_F(WindowTest, AReportAfterAFailedOpeningNamesTheLibraryItCameFrom) {
@@ -301,14 +318,15 @@ TEST_F(WindowTest, AFailedWriteIsReportedKeepsThePreviousPageAndNamesTheNewPath)
     EXPECT_EQ(window().CurrentPage(), ui.ReportPath("Second32.dll", "SecondKind"));
 }
 
-TEST_F(WindowTest, AMissingProgramFolderIsReportedForEachReport) {
+TEST_F(WindowTest, AReportFolderThatCannotBeMadeIsReportedForEachReport) {
     ui.Browse(Fixture("Second32.dll"));
     fs::remove_all(ui.programFolder.path());
+    WriteFile(ui.home.file("cache"), "a file where the cache folder's parent should be");
     ui.Select("SecondKind");
     ui.Select("SecondPair");
     ASSERT_EQ(ui.messages->shown.size(), 2u);
     EXPECT_TRUE(StartsWith(ui.messages->shown[1], ReportFailure));
-    EXPECT_EQ(window().CurrentPage(), ui.ReportPath("Second32.dll", "SecondPair"));
+    EXPECT_EQ(window().CurrentPage(), ui.cacheFolder() + "/Second32.dll_SecondPair.html");
 }
 
 // A copy of Second.tlb whose enumeration is named "../../evil" (same length as its name
@@ -410,6 +428,226 @@ TEST_F(WindowTest, DeleteBeforeAnyReportAndWithoutAProgramFolderSaysNothing) {
     fs::remove_all(ui.programFolder.path());
     window().deleteButton()->click();
     EXPECT_TRUE(ui.messages->shown.empty());
+}
+
+}  // namespace
+}  // namespace vantrel::testing
+
+namespace vantrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// --- where reports go --------------------------------------------------------------
+
+// Reports, Launch before any report and Delete use the program folder where it can be
+// written, else the user's cache folder, made owner-only on first use; the start page
+// comes from the program folder where it has one, else from the installed data folder.
+TEST(ReportFolder, TheProgramFolderWhereWritableElseTheCacheFolder) {
+    enum class Program { Writable, ReadOnly, ReadOnlyWithoutStartPage, Missing };
+    struct Case {
+        const char* name;
+        Program program;
+        bool toCache;
+        const char* startPage;
+    };
+    const Case cases[] = {
+        {"writable", Program::Writable, false, "Start"},
+        {"read-only", Program::ReadOnly, true, "Start"},
+        {"read-only, start page installed", Program::ReadOnlyWithoutStartPage, true, "Installed"},
+        {"missing", Program::Missing, true, "Installed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WindowUnderTest ui;
+        const std::string program = ui.programFolder.path();
+        if (c.program == Program::ReadOnlyWithoutStartPage) fs::remove(program + "/default.html");
+        if (c.program == Program::Missing) fs::remove_all(program);
+        if (c.program == Program::ReadOnly || c.program == Program::ReadOnlyWithoutStartPage)
+            fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec |
+                                         fs::perms::group_read | fs::perms::group_exec);
+        const std::string folder = c.toCache ? ui.cacheFolder() : program;
+
+        ui.window->Form_Load();
+        EXPECT_TRUE(ui.window->browser()->toPlainText().contains(c.startPage));
+        ui.window->launchButton()->click();
+        EXPECT_EQ(ui.shell->launched, std::vector<std::string>{folder});
+        EXPECT_TRUE(fs::is_directory(folder));
+        ui.Browse(Fixture("Second32.dll"));
+        ui.Select("SecondKind");
+        const std::string report = folder + "/Second32.dll_SecondKind.html";
+        EXPECT_EQ(ui.window->CurrentPage(), report);
+        EXPECT_EQ(ReadFile(report), ExpectedPage(Fixture("Second32.dll"), "SecondKind"));
+        EXPECT_TRUE(ui.window->browser()->toPlainText().contains("SecondKind"));
+        if (c.toCache) {
+            EXPECT_EQ(fs::status(folder).permissions() & fs::perms::all, fs::perms::owner_all);
+        }
+        ui.window->deleteButton()->click();
+        EXPECT_FALSE(fs::exists(report));
+        EXPECT_TRUE(ui.messages->shown.empty());
+        fs::permissions(fs::path(program).parent_path(), fs::perms::owner_all, fs::perm_options::add);
+        if (fs::exists(program)) fs::permissions(program, fs::perms::owner_all);
+    }
+}
+
+// --- the window's size ---------------------------------------------------------------
+
+TEST(WindowFit, FactorShrinksTheDesignOnlyWhereItDoesNotFit) {
+    struct Case {
+        const char* screen;
+        QSize available;
+        double factor;
+    };
+    // The designed client area at 96 dpi, and at 144 dpi (150%), with a 16x40 frame.
+    const QSize at96(1133, 891), at144(1700, 1337), frame(16, 40);
+    const Case cases[] = {
+        {"1920x1200", QSize(1920, 1170), 1.0},
+        {"1280x1024", QSize(1280, 1024), 1.0},
+        {"1024x768 with a panel", QSize(1024, 740), 700.0 / 891},
+        {"800x600", QSize(800, 600), 560.0 / 891},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(FitFactor(at96, frame, c.available), c.factor) << c.screen;
+    // 1920x1080 at 150%: the 144-dpi design on 1920x1050 available pixels.
+    EXPECT_DOUBLE_EQ(FitFactor(at144, frame * 1.5, QSize(1920, 1050)), (1050 - 60.0) / 1337);
+    EXPECT_DOUBLE_EQ(FitFactor(at96, frame, QSize(100, 100)), 0.25);
+}
+
+TEST(WindowFit, OnASmallScreenTheWholeWindowShrinksByOneFactor) {
+    WindowUnderTest ui;
+    frmMain& window = *ui.window;
+    const int dpi = window.logicalDpiX();
+    const QSize designed(TwipsToPixels(ClientWidthTwips, dpi), TwipsToPixels(ClientHeightTwips, dpi));
+    EXPECT_EQ(window.LayoutFactor(), 1.0);
+    EXPECT_EQ(window.maximumSize(), designed);
+
+    QScreen* small = nullptr;
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == "small") small = screen;
+    ASSERT_NE(small, nullptr);
+    window.setScreen(small);
+    window.FitToScreen();
+    const double factor = window.LayoutFactor();
+    EXPECT_LT(factor, 0.9);
+    EXPECT_LE(window.height() + 40, small->availableGeometry().height());
+    EXPECT_LE(window.width(), small->availableGeometry().width());
+    EXPECT_EQ(window.maximumSize(), window.size());
+    EXPECT_EQ(window.browser()->geometry(), TwipsToPixels(WebBrowser1Rect, dpi, dpi, factor));
+    EXPECT_EQ(window.deleteButton()->geometry(), TwipsToPixels(Command3Rect, dpi, dpi, factor));
+    EXPECT_FALSE(window.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+// --- the list ------------------------------------------------------------------------
+
+TEST(TypeList, ANewListIsShownFromTheTop) {
+    const std::string mshtml = std::string(VANTREL_REAL_LIBS_DIR) + "/mshtml.tlb";
+    if (!fs::exists(mshtml)) GTEST_SKIP() << "no " << mshtml;
+    WindowUnderTest ui;
+    ui.window->show();
+    for (const std::string& next : {mshtml, Fixture("Fixture32.dll")}) {
+        ui.Browse(mshtml);
+        QListWidget* list = ui.window->typeList();
+        list->scrollToBottom();
+        QApplication::processEvents();
+        ASSERT_GT(list->verticalScrollBar()->value(), 0);
+        ui.Browse(next);
+        QApplication::processEvents();
+        EXPECT_EQ(list->verticalScrollBar()->value(), 0) << next;
+    }
+}
+
+// --- the command line and drops ------------------------------------------------------
+
+TEST(OpenFile, OpensLikeAFileConfirmedInTheDialog) {
+    WindowUnderTest ui;
+    const fs::path before = fs::current_path();
+    fs::current_path(FixturesDir);
+    ui.window->OpenFile("Second32.dll");  // relative to the working folder
+    fs::current_path(before);
+    EXPECT_EQ(ui.window->CurrentDLL(), Fixture("Second32.dll"));
+    EXPECT_EQ(ui.ListEntries(), ExpectedEntries(Fixture("Second32.dll")));
+    ui.window->OpenFile(Fixture("NoTypeLib.dll"));
+    ASSERT_EQ(ui.messages->shown.size(), 1u);
+    EXPECT_TRUE(StartsWith(ui.messages->shown[0], BrowseFailure));
+    ui.Browse(std::nullopt);
+    EXPECT_EQ(ui.picker->startsSeen, std::vector<std::string>{Fixture("NoTypeLib.dll")});
+    EXPECT_EQ(ui.ListEntries(), ExpectedEntries(Fixture("Second32.dll")));
+}
+
+TEST(OpenFile, ADroppedLocalFileIsOpened) {
+    struct Case {
+        QList<QUrl> urls;
+        std::string listed;  // the component listed after the drop, empty for none
+    };
+    const Case cases[] = {
+        {{QUrl::fromLocalFile(QString::fromStdString(Fixture("Control64.dll")))},
+         Fixture("Control64.dll")},
+        {{QUrl("https://example.org/a.dll"),
+          QUrl::fromLocalFile(QString::fromStdString(Fixture("Second32.dll")))},
+         Fixture("Second32.dll")},
+        {{QUrl("https://example.org/a.dll")}, ""},
+        {{}, ""},
+    };
+    for (const Case& c : cases) {
+        WindowUnderTest ui;
+        ui.window->show();
+        QMimeData data;
+        data.setUrls(c.urls);
+        const QPoint at = ui.window->browser()->geometry().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(ui.window.get(), &enter);
+        EXPECT_EQ(enter.isAccepted(), !c.listed.empty()) << c.listed;
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(ui.window.get(), &drop);
+        QApplication::processEvents();
+        EXPECT_EQ(ui.window->CurrentDLL(), c.listed);
+        if (!c.listed.empty()) {
+            EXPECT_EQ(ui.ListEntries(), ExpectedEntries(c.listed));
+        }
+        EXPECT_TRUE(ui.messages->shown.empty());
+    }
+}
+
+// The program itself, run as a process: answers without a display, and a missing or
+// unreachable display is one line and status 2, not Qt's abort.
+TEST(Program, ArgumentsAndDisplays) {
+    struct Case {
+        QStringList arguments;
+        QStringList environment;  // NAME=value; every display variable is unset before
+        int status;
+        const char* out;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{"--help"}, {}, 0, "Usage: vantrel [FILE]", ""},
+        {{"--version"}, {}, 0, "vantrel " VANTREL_VERSION, ""},
+        {{}, {}, 2, "", "vantrel: no display found; use the command-line tool vantrel-report"},
+        {{"x.dll"}, {"DISPLAY=:97"}, 2, "", "vantrel: the display \":97\" can't be reached;"},
+        {{}, {"QT_QPA_PLATFORM=xcb", "WAYLAND_DISPLAY=/nonexistent"}, 2, "", "vantrel-report"},
+        {{"--frobnicate"}, {"QT_QPA_PLATFORM=offscreen"}, 2, "", "unexpected argument"},
+        {{"a.dll", "b.dll"}, {"QT_QPA_PLATFORM=offscreen"}, 2, "", "unexpected argument \"b.dll\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString() + " " + c.environment.join(' ').toStdString());
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        for (const QString& setting : c.environment)
+            environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(VANTREL_APP_PROGRAM, c.arguments);
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), c.status);
+        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        EXPECT_TRUE(out.contains(c.out)) << out.toStdString();
+        EXPECT_TRUE(err.contains(c.err)) << err.toStdString();
+        if (c.status == 2 && !c.environment.contains("QT_QPA_PLATFORM=offscreen")) {
+            EXPECT_EQ(err.count(u'\n'), 1) << err.toStdString();  // Qt never started
+        }
+    }
 }
 
 }  // namespace
