@@ -21,7 +21,9 @@ public:
     std::string CurrentPath() const;
 
 private:
-    std::string missingPath_;
+    QTextDocument* LaidOutPage(const QString& html, const QString& file);
+
+    std::string shownPath_;
 };
 
 }  // namespace vantrel

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextDocument>
 
 #include "AppTestSupport.h"
 #include "app/DesignedGeometry.h"
@@ -647,6 +648,50 @@ TEST(Program, ArgumentsAndDisplays) {
         if (c.status == 2 && !c.environment.contains("QT_QPA_PLATFORM=offscreen")) {
             EXPECT_EQ(err.count(u'\n'), 1) << err.toStdString();  // Qt never started
         }
+    }
+}
+
+}  // namespace
+}  // namespace vantrel::testing
+
+namespace vantrel::testing {
+namespace {
+
+// The control shows a page as the HTML reader makes it, only with each line of a paragraph
+// as a paragraph of its own: the same text, at nearly the same height.
+TEST(WebBrowser, APageShowsItsTextAtTheHeightTheHtmlGives) {
+    EnsureApplication();
+    const std::string mshtml = std::string(VANTREL_REAL_LIBS_DIR) + "/mshtml.tlb";
+    struct Case {
+        std::string component;
+        std::string type;  // empty: the start page
+    };
+    std::vector<Case> cases = {{"", ""}, {Fixture("Fixture32.dll"), "IFxDual"},
+                               {Fixture("Second32.dll"), "SecondKind"}};
+    if (fs::exists(mshtml))
+        for (const char* type : {"DispHTMLW3CComputedStyle", "DispHTMLDocument", "HTMLDocument"})
+            cases.push_back({mshtml, type});
+    TempFolder folder;
+    WebBrowser browser;
+    browser.resize(729, 721);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        const std::string path = folder.file("page.html");
+        if (c.type.empty())
+            fs::copy_file(VANTREL_START_PAGE, path, fs::copy_options::overwrite_existing);
+        else
+            WriteFile(path, ExpectedPage(c.component, c.type));
+        ASSERT_TRUE(browser.Navigate(path));
+        QTextDocument reference;
+        reference.setDefaultFont(browser.font());
+        reference.setHtml(QString::fromStdString(ReadFile(path)));
+        QTextDocument* shown = browser.document();
+        EXPECT_EQ(shown->toPlainText(), reference.toPlainText());
+        for (QTextDocument* document : {shown, &reference})
+            document->setTextWidth(browser.viewport()->width());
+        const qreal height = reference.size().height();
+        EXPECT_NEAR(shown->size().height(), height, height * 0.03 + 4);
+        EXPECT_GE(shown->blockCount(), reference.blockCount());
     }
 }
 
