@@ -5,7 +5,7 @@
 #include <fstream>
 #include <system_error>
 
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QStringConverter>
 
 namespace vantrel {
@@ -42,28 +42,32 @@ QByteArray SystemCodePage(std::string_view utf8) {
 
 }  // namespace
 
-TextStream::TextStream(std::unique_ptr<QSaveFile> file) : file_(std::move(file)) {}
+TextStream::TextStream(std::unique_ptr<QTemporaryFile> file, std::string target)
+    : file_(std::move(file)), target_(std::move(target)) {}
 TextStream::TextStream(TextStream&&) noexcept = default;
 TextStream& TextStream::operator=(TextStream&&) noexcept = default;
 TextStream::~TextStream() {
-    if (file_) file_->cancelWriting();
+    // Without Close the temporary file removes itself.
 }
 
 Expected<void> TextStream::Write(std::string_view text) {
     if (!file_) return makeError(errc::PathFileAccess, "The file is closed.");
     const QByteArray bytes = SystemCodePage(text);
     if (file_->write(bytes) != bytes.size())
-        return FileError("Could not write", file_->fileName().toStdString(),
-                         file_->errorString().toStdString());
+        return FileError("Could not write", target_, file_->errorString().toStdString());
     return {};
 }
 
+// The written file takes the target's place in one step. It is not synced to the disk
+// first: a report is a cache, and a sync can take longer than the whole report.
 Expected<void> TextStream::Close() {
     if (!file_) return makeError(errc::PathFileAccess, "The file is closed.");
-    const std::unique_ptr<QSaveFile> file = std::move(file_);
-    if (!file->commit())
-        return FileError("Could not write", file->fileName().toStdString(),
-                         file->errorString().toStdString());
+    const std::unique_ptr<QTemporaryFile> file = std::move(file_);
+    if (!file->flush()) return FileError("Could not write", target_, file->errorString().toStdString());
+    std::error_code error;
+    fs::rename(file->fileName().toStdString(), target_, error);
+    if (error) return FileError("Could not write", target_, error.message());
+    file->setAutoRemove(false);
     return {};
 }
 
@@ -75,10 +79,12 @@ Expected<TextStream> FileSystemObject::OpenTextFile(const std::string& path, int
     const fs::file_status status = fs::status(path, error);
     if (!error && fs::exists(status) && !HasWritePermission(status.permissions()))
         return PermissionError(path);
-    auto file = std::make_unique<QSaveFile>(QString::fromStdString(path));
-    if (!file->open(QIODevice::WriteOnly))
-        return FileError("Could not open", path, file->errorString().toStdString());
-    return TextStream(std::move(file));
+    auto file = std::make_unique<QTemporaryFile>(QString::fromStdString(path + ".XXXXXX"));
+    if (!file->open()) return FileError("Could not open", path, file->errorString().toStdString());
+    // Readable as a file the user writes is, rather than the owner-only temporary file's.
+    file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                         QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    return TextStream(std::move(file), path);
 }
 
 Expected<Folder> FileSystemObject::GetFolder(const std::string& path) const {

@@ -10,7 +10,7 @@
 
 #include "typelib/file/Error.h"
 
-class QSaveFile;
+class QTemporaryFile;
 
 namespace vantrel {
 
@@ -26,7 +26,7 @@ inline constexpr int False = 0;  // "ASCII": the system's code page for non-Unic
 // previous file (or none), never a partial one.
 class TextStream {
 public:
-    explicit TextStream(std::unique_ptr<QSaveFile> file);
+    TextStream(std::unique_ptr<QTemporaryFile> file, std::string target);
     TextStream(TextStream&&) noexcept;
     TextStream& operator=(TextStream&&) noexcept;
     ~TextStream();  // without Close, the temporary file is removed
@@ -36,7 +36,8 @@ public:
     Expected<void> Close();
 
 private:
-    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<QTemporaryFile> file_;
+    std::string target_;
 };
 
 class File {
