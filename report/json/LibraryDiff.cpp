@@ -192,10 +192,8 @@ private:
             if (!pairs.taken[j]) add(ChangeKind::Added, breaks::Nobody, "type", new_.types[j].name);
     }
 
-    std::string referenceText(TypeNaming& naming, const TypeHandle& handle) {
-        if (handle.kind == TypeHandle::Kind::None) return {};
-        const NamedType& named = naming.named(handle);
-        return named.error ? "?" : named.library + "." + named.name;
+    static std::string referenceText(TypeNaming& naming, const TypeHandle& handle) {
+        return handle.kind == TypeHandle::Kind::None ? std::string() : naming.nameOf(handle);
     }
 
     void compareType(const TypeInfo& before, const TypeInfo& after) {

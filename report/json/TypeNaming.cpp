@@ -56,6 +56,13 @@ const NamedType& TypeNaming::named(const TypeHandle& handle) {
     return slot.emplace(std::move(named));
 }
 
+std::string TypeNaming::nameOf(const TypeHandle& handle) {
+    const NamedType& type = named(handle);
+    if (type.error) return "?";
+    if (type.libid == library_->info.libid) return type.name;
+    return type.library + "." + type.name;
+}
+
 std::string TypeNaming::text(TypeDescId id, int depth) {
     const std::vector<TypeDesc>& descs = library_->info.typeDescs;
     if (id >= descs.size() || depth > MaxTypeDescDepth) return "?";
@@ -72,12 +79,7 @@ std::string TypeNaming::text(TypeDescId id, int depth) {
         }
         return out;
     }
-    case vt::UserDefined: {
-        const NamedType& type = named(desc.type);
-        if (type.error) return "?";
-        if (type.libid == library_->info.libid) return type.name;
-        return type.library + "." + type.name;
-    }
+    case vt::UserDefined: return nameOf(desc.type);
     default: return BuiltinTypeName(desc.vt);
     }
 }

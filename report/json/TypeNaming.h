@@ -32,6 +32,9 @@ public:
 
     // The type a handle names, resolved once.
     const NamedType& named(const TypeHandle& handle);
+    // The name of the type a handle names, as "Lib.Name" when another library defines it;
+    // "?" when it can't be reached.
+    std::string nameOf(const TypeHandle& handle);
     // "long", "BSTR*", "SAFEARRAY(VARIANT)", "IFoo*", "short[2][3]"; a type defined in
     // another library as "Lib.Name".
     std::string text(TypeDescId id, int depth = 0);
