@@ -71,12 +71,6 @@ void JsonWriter::null() {
     done();
 }
 
-void JsonWriter::value(const Tree& tree) {
-    separate();
-    appendDumped(out_, tree);
-    done();
-}
-
 void JsonWriter::appendInteger(int64_t number) {
     char buffer[24];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);

@@ -39,8 +39,6 @@ public:
             appendUnsigned(static_cast<uint64_t>(number));
         done();
     }
-    // A value nlohmann-json built, for the few small pieces made that way.
-    void value(const nlohmann::ordered_json& tree);
 
     template <class Value>
     void field(std::string_view name, const Value& v) {

@@ -1,5 +1,7 @@
 #include "report/json/LibraryDiff.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <unordered_map>
 
