@@ -143,7 +143,7 @@ std::string UsageText() {
            "by position, and says of every change whom it breaks: clients bound early (vtable\n"
            "slots, signatures, IIDs), clients bound late (IDispatch: names, DISPIDs), or nobody\n"
            "(added types, members added at the end, doc strings). --json writes the changes as\n"
-           "report/json/diff.schema.json describes; a file named diff is given as -- diff.\n"
+           "report/json/diff.schema.json describes. (A file named diff is given as ./diff.)\n"
            "Exit status: 0 on success, 1 on an error, 2 on a wrong command line.\n"
            "diff: 0 when the libraries are the same, 1 when every change is compatible, 2 when a\n"
            "change breaks clients, 3 on an error or a wrong command line.\n";

@@ -231,7 +231,7 @@ private:
     }
 
     void compareInterfaces(const TypeInfo& before, const TypeInfo& after) {
-        const auto keys = [this](TypeNaming& naming, const TypeInfo& type) {
+        const auto keys = [](TypeNaming& naming, const TypeInfo& type) {
             std::vector<std::string> out;
             for (const ImplType& impl : type.implTypes) out.push_back(lowered(referenceText(naming, impl.type)));
             return out;

@@ -9,11 +9,21 @@
 
 namespace vantrel::json {
 
+namespace {
+
+// The name of an enumeration's value; "unknown" for a value the format doesn't define.
+template <size_t N, class Enum>
+std::string_view nameOf(const std::array<std::string_view, N>& names, Enum value) {
+    const auto index = static_cast<size_t>(value);
+    return index < names.size() ? names[index] : "unknown";
+}
+
+}  // namespace
+
 std::string_view TypeKindName(TypeKind kind) {
     static constexpr std::array<std::string_view, 8> Names{
         "enum", "record", "module", "interface", "dispinterface", "coclass", "alias", "union"};
-    const auto index = static_cast<size_t>(kind);
-    return index < Names.size() ? Names[index] : "unknown";
+    return nameOf(Names, kind);
 }
 
 std::string_view InvokeKindName(int32_t invokeKind) {
@@ -31,21 +41,18 @@ namespace {
 std::string_view funcKindName(FuncKind kind) {
     static constexpr std::array<std::string_view, 5> Names{"virtual", "pureVirtual", "nonVirtual",
                                                            "static", "dispatch"};
-    const auto index = static_cast<size_t>(kind);
-    return index < Names.size() ? Names[index] : "unknown";
+    return nameOf(Names, kind);
 }
 
 std::string_view varKindName(VarKind kind) {
     static constexpr std::array<std::string_view, 4> Names{"perInstance", "static", "const",
                                                            "dispatch"};
-    const auto index = static_cast<size_t>(kind);
-    return index < Names.size() ? Names[index] : "unknown";
+    return nameOf(Names, kind);
 }
 
 std::string_view sysKindName(SysKind kind) {
     static constexpr std::array<std::string_view, 4> Names{"win16", "win32", "mac", "win64"};
-    const auto index = static_cast<size_t>(kind);
-    return index < Names.size() ? Names[index] : "unknown";
+    return nameOf(Names, kind);
 }
 
 std::string dumped(const Json& value) {
