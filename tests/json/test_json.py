@@ -30,7 +30,8 @@ def libraries():
     """Every file of the test corpus: our fixtures, libwine's files that hold a library
     (they carry the "MSFT" signature), and all component files of the shared corpus."""
     fixtures = pathlib.Path(ARGS.fixtures)
-    files = sorted(fixtures.glob("*.tlb")) + sorted(fixtures.glob("*.dll")) + sorted(fixtures.glob("diff/*.tlb"))
+    files = sorted(fixtures.glob("*.tlb")) + sorted(fixtures.glob("*.dll"))
+    files += sorted(fixtures.glob("diff/*.tlb")) + sorted(fixtures.glob("sltg/*.tlb"))
     real = pathlib.Path(ARGS.real)
     if real.is_dir():
         files += [f for f in sorted(real.iterdir()) if f.is_file() and b"MSFT" in f.read_bytes()]
