@@ -1,12 +1,14 @@
 // Google Benchmark runs of the reader and the report on the largest real libraries and a
 // fixture: open; open and list the types; open and walk every type's whole member view;
-// every type's page on an opened library.
+// every type's page on an opened library; the library as JSON; a library compared with itself.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "bench/Walk.h"
+#include "report/json/LibraryDiff.h"
+#include "report/json/LibraryJson.h"
 #include "typelib/TypeLibrary.h"
 
 namespace {
@@ -80,6 +82,25 @@ void allPages(benchmark::State& state, const std::string& path) {
     state.counters["pageBytes"] = static_cast<double>(bytes);
 }
 
+// The whole library as JSON (vantrel-report --json) on an opened library, member views
+// built afresh each round.
+void wholeJson(benchmark::State& state, const std::string& path) {
+    const TypeLibrary opened = openOrDie(path);
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const TypeLibrary fresh(opened.loaded());
+        bytes = vantrel::json::LibraryJsonText(fresh).size();
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["jsonBytes"] = static_cast<double>(bytes);
+}
+
+// A library compared with itself: every type, member and parameter paired and compared.
+void diffWithItself(benchmark::State& state, const std::string& path) {
+    const TypeLibrary opened = openOrDie(path);
+    for (auto _ : state) benchmark::DoNotOptimize(vantrel::json::DiffLibraries(opened, opened));
+}
+
 void registerAll() {
     for (const vantrel::bench::BenchFile& file : vantrel::bench::benchFiles()) {
         benchmark::RegisterBenchmark(("open/" + file.label).c_str(), open, file.path)
@@ -92,6 +113,10 @@ void registerAll() {
                                      openAndWalkNewLoader, file.path)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("all_pages/" + file.label).c_str(), allPages, file.path)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("json/" + file.label).c_str(), wholeJson, file.path)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("diff_self/" + file.label).c_str(), diffWithItself, file.path)
             ->Unit(benchmark::kMillisecond);
     }
 }

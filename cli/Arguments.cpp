@@ -14,8 +14,9 @@ struct OptionSpec {
 };
 
 // Each mode of the tool is one row here and one row in the command table.
-constexpr std::array<OptionSpec, 4> Options{{
+constexpr std::array<OptionSpec, 5> Options{{
     {"--out", "out", true, true},
+    {"--json", "json", false, true},
     {"--help", "help", false, false},
     {"-h", "help", false, false},
     {"--version", "version", false, false},
@@ -35,9 +36,38 @@ bool looksLikeOption(std::string_view argument) {
     return argument.size() > 1 && argument.front() == '-';
 }
 
+// diff [--json] OLD NEW, --json in any place.
+Expected<Invocation> parseDiff(const std::vector<std::string_view>& arguments) {
+    Invocation invocation;
+    invocation.command = "diff";
+    std::vector<std::string_view> files;
+    bool filesOnly = false;
+    for (size_t next = 1; next < arguments.size(); ++next) {
+        const std::string_view argument = arguments[next];
+        if (!filesOnly && argument == "--") {
+            filesOnly = true;
+        } else if (!filesOnly && argument == "--json") {
+            invocation.json = true;
+        } else if (!filesOnly && looksLikeOption(argument)) {
+            return usageError("unknown option " + std::string(argument) + " for diff");
+        } else {
+            files.push_back(argument);
+        }
+    }
+    if (files.size() != 2) return usageError("diff needs two files: OLD NEW");
+    invocation.file = files[0];
+    invocation.newFile = files[1];
+    return invocation;
+}
+
 }  // namespace
 
+bool IsDiffCommand(const std::vector<std::string_view>& arguments) {
+    return !arguments.empty() && arguments.front() == "diff";
+}
+
 Expected<Invocation> ParseArguments(const std::vector<std::string_view>& arguments) {
+    if (IsDiffCommand(arguments)) return parseDiff(arguments);
     Invocation invocation;
     size_t next = 0;
     bool takesFile = true;
@@ -91,6 +121,10 @@ std::string UsageText() {
            "  vantrel-report --out DIR FILE [TYPE...]\n"
            "                                       write the pages as files into DIR, named\n"
            "                                       FILE_TYPE.html; every type when none is named\n"
+           "  vantrel-report --json FILE [TYPE...] write all the library holds (or the named types)\n"
+           "                                       as one JSON document to standard output\n"
+           "  vantrel-report diff [--json] OLD NEW compare two builds of a library: what was added,\n"
+           "                                       removed and changed, and whom it breaks\n"
            "  vantrel-report --help                show this text\n"
            "  vantrel-report --version             show the version\n"
            "\n"
@@ -102,7 +136,19 @@ std::string UsageText() {
            "ignoring case, else any .tlb or .olb there with its LIBID), else in the built-in OLE\n"
            "Automation library (stdole2). A type found nowhere is shown as\n"
            "<Unregistered External Type>.\n"
-           "Exit status: 0 on success, 1 on an error, 2 on a wrong command line.\n";
+           "--json writes the document that library.schema.json describes (installed in\n"
+           "share/vantrel/schema; report/json in the sources): the library's attributes, and per\n"
+           "type its attributes, its functions and variables as stored (type descriptions as\n"
+           "nested objects) and its members as the report lists them.\n"
+           "diff pairs types by GUID, else by name, members by name and invoke kind, parameters\n"
+           "by position, and says of every change whom it breaks: clients bound early (vtable\n"
+           "slots, signatures, IIDs), clients bound late (IDispatch: names, DISPIDs), or nobody\n"
+           "(added types, members added at the end, doc strings). With --json it writes the\n"
+           "changes as diff.schema.json, beside the other, describes. A file named diff is\n"
+           "given as ./diff.\n"
+           "Exit status: 0 on success, 1 on an error, 2 on a wrong command line.\n"
+           "diff: 0 when the libraries are the same, 1 when every change is compatible, 2 when a\n"
+           "change breaks clients, 3 on an error or a wrong command line.\n";
 }
 
 }  // namespace vantrel::cli

@@ -14,7 +14,19 @@ struct Invocation {
     std::string optionValue;         // the value of an option that takes one (--out DIR)
     std::string file;                // the component file
     std::vector<std::string> types;  // type names, in the order given
+    // diff: the newer build (`file` is the older one), and whether to write JSON.
+    std::string newFile;
+    bool json = false;
 };
+
+// The exit status of diff: the libraries are the same, differ compatibly, differ in a way
+// that breaks clients; or the comparison failed (a file can't be read, a wrong command line).
+namespace diffstatus {
+inline constexpr int Same = 0, Compatible = 1, Breaking = 2, Failed = 3;
+}
+
+// Whether the command line asks for diff, whose exit statuses differ from the others'.
+bool IsDiffCommand(const std::vector<std::string_view>& arguments);
 
 // Any error is a usage error: the text says what is wrong with the command line.
 Expected<Invocation> ParseArguments(const std::vector<std::string_view>& arguments);

@@ -13,15 +13,24 @@ namespace {
 
 struct Command {
     std::string_view name;
-    Expected<void> (*run)(const Invocation&);
+    Expected<int> (*run)(const Invocation&);
 };
 
-constexpr std::array<Command, 5> Commands{{
-    {"list", RunList},
-    {"pages", RunPages},
-    {"out", RunOut},
-    {"help", RunHelp},
-    {"version", RunVersion},
+// A command that has no exit status of its own: 0 when it succeeds.
+template <Expected<void> (*Run)(const Invocation&)>
+Expected<int> exitsWithZero(const Invocation& invocation) {
+    VANTREL_CHECK(Run(invocation));
+    return 0;
+}
+
+constexpr std::array<Command, 7> Commands{{
+    {"list", exitsWithZero<RunList>},
+    {"pages", exitsWithZero<RunPages>},
+    {"out", exitsWithZero<RunOut>},
+    {"json", exitsWithZero<RunJson>},
+    {"diff", RunDiff},
+    {"help", exitsWithZero<RunHelp>},
+    {"version", exitsWithZero<RunVersion>},
 }};
 
 constexpr int32_t AllTypesFilter = 239;
@@ -35,7 +44,7 @@ std::string absolutePath(const std::string& file) {
 
 }  // namespace
 
-Expected<void> RunCommand(const Invocation& invocation) {
+Expected<int> RunCommand(const Invocation& invocation) {
     for (const Command& command : Commands)
         if (command.name == invocation.command) return command.run(invocation);
     return makeError(errc::InvalidArgument, "no such command: " + invocation.command);

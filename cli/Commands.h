@@ -9,8 +9,8 @@
 
 namespace vantrel::cli {
 
-// Runs the command that the invocation names.
-Expected<void> RunCommand(const Invocation& invocation);
+// Runs the command that the invocation names; its exit status when it does not fail.
+Expected<int> RunCommand(const Invocation& invocation);
 
 // The component, opened under its absolute path (as the window's file dialog gives it).
 struct Component {
@@ -33,5 +33,8 @@ Expected<void> RunPages(const Invocation& invocation);
 Expected<void> RunOut(const Invocation& invocation);
 Expected<void> RunHelp(const Invocation& invocation);
 Expected<void> RunVersion(const Invocation& invocation);
+Expected<void> RunJson(const Invocation& invocation);
+// One of the diffstatus values.
+Expected<int> RunDiff(const Invocation& invocation);
 
 }  // namespace vantrel::cli

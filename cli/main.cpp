@@ -20,16 +20,18 @@ void printError(const std::string& description) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    // diff answers with 0 to 2 itself, so its failures have a status of their own.
+    const bool diff = vantrel::cli::IsDiffCommand(arguments);
     const auto invocation = vantrel::cli::ParseArguments(arguments);
     if (!invocation) {
         printError(invocation.error().description);
         std::fputs("Try 'vantrel-report --help'.\n", stderr);
-        return ExitUsage;
+        return diff ? vantrel::cli::diffstatus::Failed : ExitUsage;
     }
     const auto result = vantrel::cli::RunCommand(*invocation);
     if (!result) {
         printError(result.error().description);
-        return ExitError;
+        return diff ? vantrel::cli::diffstatus::Failed : ExitError;
     }
-    return 0;
+    return *result;
 }

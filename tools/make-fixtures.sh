@@ -236,6 +236,23 @@ link_resources "$out/NoTypeLib.dll" i686 "$work/strings.rc"
 printf 'This is a plain text file, not a type library.\r\n' > "$out/NotALibrary.txt"
 : > "$out/Empty.tlb"
 
+# Builds of one component for comparing them (vantrel-report diff): Base.tlb without
+# definitions, and NAME.tlb with CHANGED_NAME defined, each changing one thing (see
+# Component.idl).
+diff_builds=(DOCS VERSION HIDDEN ADDED_AT_END OPTIONAL_SCRIPT_PARAM INSERTED REORDERED REMOVED
+             PARAM_TYPE PARAM_NAME OPTIONAL_PARAM RETURN_TYPE DISPID IID ENUM_VALUE FIELD_TYPE
+             PROPERTY_DISPID DEFAULT_INTERFACE REMOVED_TYPE)
+compile_diff_build() {  # compile_diff_build OUTPUT [NAME]
+    local output=$1
+    shift
+    x86_64-w64-mingw32-widl --win32 -t -I "$idl_dir" -L "$stdole_dir" ${1:+-DCHANGED_"$1"} \
+        -o "$output" "$out/diff/Component.idl"
+}
+compile_diff_build "$out/diff/Base.tlb"
+for build in "${diff_builds[@]}"; do
+    compile_diff_build "$out/diff/$build.tlb" "$build"
+done
+
 # The sample component for users.
 mkdir -p "$repo/samples"
 cp "$out/Control32.dll" "$repo/samples/VantrelSample.dll"

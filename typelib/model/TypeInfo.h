@@ -192,8 +192,12 @@ struct ImportedType {
     int32_t typeIndex = -1; // !byGuid: typeinfo index in the imported library
 };
 
+// The format a library is stored in.
+enum class LibraryFormat : uint8_t { Msft, Sltg };
+
 struct LibraryInfo {
     std::string name;
+    LibraryFormat format = LibraryFormat::Msft;
     Guid libid;
     uint32_t lcid = 0;
     SysKind sysKind = SysKind::Win32;
