@@ -189,7 +189,7 @@ PY
 }
 
 # Libraries, in dependency order (Importer needs Second.tlb).
-for name in Fixture Second Importer Control; do
+for name in Fixture Second Importer Control Wrapper; do
     compile "$name" 32
     compile "$name" 64
 done
@@ -197,7 +197,7 @@ compile Names 32
 compile Escaping 32
 
 # Standalone type libraries: NAME.tlb is the Win32 build, NAME64.tlb the Win64 build.
-for name in Fixture Second Importer Control; do
+for name in Fixture Second Importer Control Wrapper; do
     cp "$work/$name.32.tlb" "$out/$name.tlb"
     cp "$work/$name.64.tlb" "$out/${name}64.tlb"
 done
