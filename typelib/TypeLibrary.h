@@ -128,7 +128,9 @@ struct MemberEntry {
 
 // GetMembers flags.
 namespace memberview {
-inline constexpr int32_t UserView = 0;  // leaves out restricted and hidden members
+// Leaves out restricted and hidden members, and of a property its restricted and hidden
+// accessors one by one: its InvokeKinds gather the accessors that remain.
+inline constexpr int32_t UserView = 0;
 inline constexpr int32_t AllMembers = 1;
 }
 
