@@ -14,6 +14,7 @@ struct Invocation {
     std::string optionValue;         // the value of an option that takes one (--out DIR)
     std::string file;                // the component file
     std::vector<std::string> types;  // type names, in the order given
+    std::vector<std::string> importPath;  // --import-path folders, in the order given
 };
 
 // Any error is a usage error: the text says what is wrong with the command line.
