@@ -7,6 +7,7 @@
 #include "typelib/read/LibraryReader.h"
 #include "typelib/imports/ResolveType.h"
 #include "typelib/imports/StandardOleLibrary.h"
+#include "typelib/imports/StandardOleTypes.h"
 
 namespace vantrel {
 
@@ -133,7 +134,10 @@ std::shared_ptr<const LoadedLibrary> LibraryCatalog::findLibrary(const LoadedLib
     // Index imports rely on the type order of version 2; GUIDs name types in any version.
     if (wanted.libid == StandardOleLibid &&
         (wanted.majorVersion == StandardOleMajorVersion || byGuid))
-        return builtInStandardOle(from.info.sysKind);
+        return builtIn(BuiltIn::StandardOle, from.info.sysKind);
+    if (wanted.libid == StandardOleTypesLibid &&
+        (wanted.majorVersion == StandardOleTypesMajorVersion || byGuid))
+        return builtIn(BuiltIn::StandardOleTypes, from.info.sysKind);
     return findOnSearchPath(wanted);
 }
 
@@ -263,10 +267,14 @@ std::shared_ptr<const LoadedLibrary> LibraryCatalog::openOnce(const std::string&
     return library;
 }
 
-std::shared_ptr<const LoadedLibrary> LibraryCatalog::builtInStandardOle(SysKind sysKind) {
-    std::shared_ptr<const LoadedLibrary>& slot = builtIn_[static_cast<int>(sysKind)];
+std::shared_ptr<const LoadedLibrary> LibraryCatalog::builtIn(BuiltIn which, SysKind sysKind) {
+    std::shared_ptr<const LoadedLibrary>& slot =
+        builtIn_[static_cast<int>(which) * 16 + static_cast<int>(sysKind)];
     // Not remembered as opened: a stdole2.tlb beside a later component still comes first.
-    if (!slot) slot = wrap("stdole2.tlb (built in)", standardOleLibrary(sysKind), weakSelf_);
+    if (!slot)
+        slot = which == BuiltIn::StandardOle
+                   ? wrap("stdole2.tlb (built in)", standardOleLibrary(sysKind), weakSelf_)
+                   : wrap("olepro32.dll (built in)", standardOleTypesLibrary(sysKind), weakSelf_);
     return slot;
 }
 

@@ -2,10 +2,10 @@
 // library is looked for, in this order: the importing library itself (a self-import);
 // a library already opened in this run with the same LIBID and major version; in the
 // importing library's folder the file with the recorded name (ignoring case), else any
-// .tlb or .olb file there with that LIBID; the built-in stdole2; the folders of the
-// search path, in order, the first that holds the LIBID giving its highest version not
-// older than the one asked for. Otherwise the imported types are unreachable. Each folder
-// is listed once and each file opened at most once.
+// .tlb or .olb file there with that LIBID; the built-in stdole2 and Standard OLE Types;
+// the folders of the search path, in order, the first that holds the LIBID giving its
+// highest version not older than the one asked for. Otherwise the imported types are
+// unreachable. Each folder is listed once and each file opened at most once.
 #pragma once
 
 #include <memory>
@@ -62,7 +62,8 @@ private:
                                                       const ImportedLibrary& wanted);
     std::shared_ptr<const LoadedLibrary> searchFolder(const FolderListing& folder,
                                                       const ImportedLibrary& wanted);
-    std::shared_ptr<const LoadedLibrary> builtInStandardOle(SysKind sysKind);
+    enum class BuiltIn { StandardOle, StandardOleTypes };
+    std::shared_ptr<const LoadedLibrary> builtIn(BuiltIn which, SysKind sysKind);
     std::shared_ptr<const LoadedLibrary> findOnSearchPath(const ImportedLibrary& wanted);
     const std::vector<std::string>& librariesIn(const std::string& folderKey);
     std::shared_ptr<const LoadedLibrary> libraryAt(const std::string& pathKey) const;
@@ -91,7 +92,8 @@ private:
     std::vector<std::string> searchPath_;
     // Per search-path folder: the normalised paths of the libraries read from it.
     std::unordered_map<std::string, std::vector<std::string>> searchFolders_;
-    std::unordered_map<int, std::shared_ptr<const LoadedLibrary>> builtIn_;  // by SysKind
+    // By library and SysKind.
+    std::unordered_map<int, std::shared_ptr<const LoadedLibrary>> builtIn_;
     // The resolver of the libraries the catalog opens itself: it refers to the catalog
     // weakly, so that the catalog and the libraries it keeps do not keep each other.
     std::shared_ptr<ImportResolver> weakSelf_;
