@@ -18,6 +18,7 @@
 #include "app/TypeListOrder.h"
 #include "report/MemberReport.h"
 #include "report/ReportFileName.h"
+#include "typelib/imports/ImportPath.h"
 
 // Resources of a static library are registered by hand.
 static void InitResources() { Q_INIT_RESOURCE(vantrel); }
@@ -152,7 +153,10 @@ void frmMain::OpenFile(const std::string& path) {
 Expected<void> frmMain::OpenConfirmed() {
     strCurrentDLL = CommonDialog1.FileName();
     if (strCurrentDLL.empty()) return {};
-    if (!loader_) loader_.emplace();
+    if (!loader_) {
+        loader_.emplace();
+        loader_->SetImportPath(importPathFromEnvironment());
+    }
     auto opened = loader_->OpenFromFile(strCurrentDLL);
     if (!opened) {
         // The list and the open library stay the previous component's: so does its path,

@@ -58,6 +58,60 @@ Expected<Invocation> parseDiff(const std::vector<std::string_view>& arguments) {
     invocation.file = files[0];
     invocation.newFile = files[1];
     return invocation;
+constexpr std::string_view ImportPathFlag = "--import-path";
+
+// An option as given: "--out DIR" or "--out=DIR".
+struct GivenOption {
+    std::string_view flag;
+    std::string_view inlineValue;
+    bool hasInlineValue = false;
+};
+
+GivenOption splitOption(std::string_view argument) {
+    const size_t equals = argument.find('=');
+    if (equals == std::string_view::npos) return {argument, {}, false};
+    return {argument.substr(0, equals), argument.substr(equals + 1), true};
+}
+
+// The folder that follows the option, inline or as the next argument.
+Expected<std::string> folderOf(const GivenOption& given,
+                               const std::vector<std::string_view>& arguments, size_t& next) {
+    std::string value;
+    if (given.hasInlineValue) {
+        value = given.inlineValue;
+    } else if (next < arguments.size()) {
+        value = arguments[next++];
+    }
+    if (value.empty()) return usageError(std::string(given.flag) + " needs a folder");
+    return value;
+}
+
+// The options before FILE: any number of --import-path and at most one of the others.
+Expected<bool> parseOptions(const std::vector<std::string_view>& arguments, size_t& next,
+                            Invocation& invocation) {
+    bool takesFile = true;
+    while (next < arguments.size() && looksLikeOption(arguments[next])) {
+        if (arguments[next] == "--") {
+            ++next;  // what follows is FILE [TYPE...], even when it begins with "-"
+            break;
+        }
+        const GivenOption given = splitOption(arguments[next++]);
+        if (given.flag == ImportPathFlag) {
+            invocation.importPath.push_back(VANTREL_TRY(folderOf(given, arguments, next)));
+            continue;
+        }
+        const OptionSpec* option = findOption(given.flag);
+        if (option == nullptr) return usageError("unknown option " + std::string(given.flag));
+        if (!invocation.command.empty())
+            return usageError(std::string(given.flag) + " can't be combined with another command");
+        if (given.hasInlineValue && !option->takesValue)
+            return usageError(std::string(given.flag) + " takes no value");
+        if (option->takesValue) invocation.optionValue = VANTREL_TRY(folderOf(given, arguments, next));
+        invocation.command = option->command;
+        takesFile = option->takesFile;
+        if (!takesFile) break;
+    }
+    return takesFile;
 }
 
 }  // namespace
@@ -70,38 +124,7 @@ Expected<Invocation> ParseArguments(const std::vector<std::string_view>& argumen
     if (IsDiffCommand(arguments)) return parseDiff(arguments);
     Invocation invocation;
     size_t next = 0;
-    bool takesFile = true;
-
-    if (next < arguments.size() && arguments[next] == "--") {
-        ++next;  // what follows is FILE [TYPE...], even when it begins with "-"
-    } else if (next < arguments.size() && looksLikeOption(arguments[next])) {
-        std::string_view flag = arguments[next++];
-        std::string_view inlineValue;
-        bool hasInlineValue = false;
-        if (const size_t equals = flag.find('='); equals != std::string_view::npos) {
-            inlineValue = flag.substr(equals + 1);
-            flag = flag.substr(0, equals);
-            hasInlineValue = true;
-        }
-        const OptionSpec* option = findOption(flag);
-        if (option == nullptr) return usageError("unknown option " + std::string(flag));
-        if (hasInlineValue && !option->takesValue)
-            return usageError(std::string(flag) + " takes no value");
-        if (option->takesValue) {
-            if (hasInlineValue) {
-                invocation.optionValue = inlineValue;
-            } else {
-                if (next >= arguments.size())
-                    return usageError(std::string(flag) + " needs a folder");
-                invocation.optionValue = arguments[next++];
-            }
-            if (invocation.optionValue.empty())
-                return usageError(std::string(flag) + " needs a folder");
-        }
-        invocation.command = option->command;
-        takesFile = option->takesFile;
-    }
-
+    const bool takesFile = VANTREL_TRY(parseOptions(arguments, next, invocation));
     if (!takesFile) {
         if (next < arguments.size())
             return usageError("unexpected argument " + std::string(arguments[next]));
@@ -125,6 +148,8 @@ std::string UsageText() {
            "                                       as one JSON document to standard output\n"
            "  vantrel-report diff [--json] OLD NEW compare two builds of a library: what was added,\n"
            "                                       removed and changed, and whom it breaks\n"
+           "  vantrel-report --import-path DIR ...  (before the rest, any number of times) look for\n"
+           "                                       imported libraries in DIR too, see below\n"
            "  vantrel-report --help                show this text\n"
            "  vantrel-report --version             show the version\n"
            "\n"
@@ -134,7 +159,12 @@ std::string UsageText() {
            "Types FILE borrows from other type libraries are found without a registry: in a library\n"
            "already opened, else in FILE's folder (the file name recorded for the import, compared\n"
            "ignoring case, else any .tlb or .olb there with its LIBID), else in the built-in OLE\n"
-           "Automation library (stdole2). A type found nowhere is shown as\n"
+           "Automation library (stdole2) and Standard OLE Types, else in the import path: the\n"
+           "folders given with --import-path, then those that the environment variable\n"
+           "VANTREL_IMPORT_PATH lists (separated by ':'), in order. The first folder that holds\n"
+           "a library (.tlb, .olb, .dll, .ocx, .exe) with the imported LIBID gives the highest\n"
+           "version there that is not older than the one imported; files that are no type\n"
+           "library are passed over. A type found nowhere is shown as\n"
            "<Unregistered External Type>.\n"
            "--json writes the document that library.schema.json describes (installed in\n"
            "share/vantrel/schema; report/json in the sources): the library's attributes, and per\n"

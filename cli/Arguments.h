@@ -17,6 +17,7 @@ struct Invocation {
     // diff: the newer build (`file` is the older one), and whether to write JSON.
     std::string newFile;
     bool json = false;
+    std::vector<std::string> importPath;  // --import-path folders, in the order given
 };
 
 // The exit status of diff: the libraries are the same, differ compatibly, differ in a way

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "typelib/imports/ImportPath.h"
+
 namespace vantrel::cli {
 
 namespace {
@@ -50,9 +52,12 @@ Expected<int> RunCommand(const Invocation& invocation) {
     return makeError(errc::InvalidArgument, "no such command: " + invocation.command);
 }
 
-Expected<Component> OpenComponent(const std::string& file) {
-    std::string path = absolutePath(file);
+Expected<Component> OpenComponent(const Invocation& invocation) {
+    std::string path = absolutePath(invocation.file);
     TypeLibraryLoader loader;
+    std::vector<std::string> importPath = invocation.importPath;
+    for (std::string& folder : importPathFromEnvironment()) importPath.push_back(std::move(folder));
+    loader.SetImportPath(std::move(importPath));
     TypeLibrary library = VANTREL_TRY(loader.OpenFromFile(path));
     return Component{std::move(path), std::move(library)};
 }

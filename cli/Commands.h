@@ -17,7 +17,9 @@ struct Component {
     std::string path;
     TypeLibrary library;
 };
-Expected<Component> OpenComponent(const std::string& file);
+// The component of the invocation, its imports also looked for on the import path: the
+// --import-path folders, then VANTREL_IMPORT_PATH's.
+Expected<Component> OpenComponent(const Invocation& invocation);
 
 // Fails naming the first of the types that the library does not hold.
 Expected<void> CheckTypesExist(const Component& component, const std::vector<std::string>& types);

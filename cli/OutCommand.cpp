@@ -25,7 +25,7 @@ Expected<void> makeFolder(const std::string& folder) {
 }  // namespace
 
 Expected<void> RunOut(const Invocation& invocation) {
-    const Component component = VANTREL_TRY(OpenComponent(invocation.file));
+    const Component component = VANTREL_TRY(OpenComponent(invocation));
     VANTREL_CHECK(CheckTypesExist(component, invocation.types));
     const std::vector<std::string> types =
         invocation.types.empty() ? TypeNames(component.library) : invocation.types;

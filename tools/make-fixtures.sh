@@ -36,6 +36,10 @@ idl_dir=$(find_first oaidl.idl /usr/include/wine/wine/windows /usr/include/wine/
 stdole_dir=$(find_first stdole2.tlb /usr/lib/x86_64-linux-gnu/wine/x86_64-windows \
     "$repo/.cache/libwine/usr/lib/x86_64-linux-gnu/wine/x86_64-windows")
 
+# PathImporter imports libraries that only libwine's DLLs carry.
+libwine_dir=$(find_first msxml3.dll /usr/lib/x86_64-linux-gnu/wine/x86_64-windows \
+    "$repo/.cache/libwine/usr/lib/x86_64-linux-gnu/wine/x86_64-windows")
+
 # widl writes its time stamp in local time; UTC at least keeps it free of the zone.
 export TZ=UTC
 
@@ -71,6 +75,54 @@ link_resources() {
     "$arch"-w64-mingw32-windres --preprocessor=cat -i "$rc" -o "$work/resources.o"
     "$arch"-w64-mingw32-ld --dll -e 0 --no-insert-timestamp -o "$output" "$work/resources.o"
     chmod 644 "$output"
+}
+
+# typelib_resource PE OUTPUT: TYPELIB resource 1 of the PE file, as a plain library file
+# (widl's importlib reads no PE files).
+typelib_resource() {
+    python3 - "$1" "$2" <<'PY'
+import struct, sys
+
+data = open(sys.argv[1], "rb").read()
+pe = struct.unpack_from("<I", data, 0x3C)[0]
+sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
+magic = struct.unpack_from("<H", data, pe + 24)[0]
+rva = struct.unpack_from("<I", data, pe + 24 + (112 if magic == 0x20B else 96) + 2 * 8)[0]
+
+def file_offset(address):
+    table = pe + 24 + optional_size
+    for i in range(sections):
+        size, virtual, _, raw = struct.unpack_from("<IIII", data, table + 40 * i + 8)
+        if virtual <= address < virtual + max(size, 1):
+            return raw + address - virtual
+    sys.exit("typelib_resource: address outside the sections")
+
+root = file_offset(rva)
+
+def entries(directory):
+    named, ids = struct.unpack_from("<HH", data, directory + 12)
+    for i in range(named + ids):
+        yield struct.unpack_from("<II", data, directory + 16 + 8 * i)
+
+def name_of(key):
+    if not key & 0x80000000:
+        return key
+    at = root + (key & 0x7FFFFFFF)
+    return data[at + 2:at + 2 + 2 * struct.unpack_from("<H", data, at)[0]].decode("utf-16-le")
+
+def child(directory, wanted):
+    for key, target in entries(directory):
+        if wanted is None or name_of(key) == wanted:
+            return root + (target & 0x7FFFFFFF), target
+    sys.exit(f"typelib_resource: no resource {wanted} in {sys.argv[1]}")
+
+types, _ = child(root, "TYPELIB")
+ids, _ = child(types, 1)
+_, leaf = child(ids, None)
+address, size = struct.unpack_from("<II", data, root + leaf)
+start = file_offset(address)
+open(sys.argv[2], "wb").write(data[start:start + size])
+PY
 }
 
 # patch FILE STEP ARGS...: edits a compiled type library where widl cannot express what
@@ -189,15 +241,21 @@ PY
 }
 
 # Libraries, in dependency order (Importer needs Second.tlb).
-for name in Fixture Second Importer Control; do
+for name in Fixture Second Importer Control Wrapper; do
     compile "$name" 32
     compile "$name" 64
 done
 compile Names 32
 compile Escaping 32
+# Under the names of the DLLs that carry them, as a real importer records them.
+for dll in msxml3.dll wmp.dll; do
+    mkdir -p "$work/lib32"
+    typelib_resource "$libwine_dir/$dll" "$work/lib32/$dll"
+done
+compile PathImporter 32
 
 # Standalone type libraries: NAME.tlb is the Win32 build, NAME64.tlb the Win64 build.
-for name in Fixture Second Importer Control; do
+for name in Fixture Second Importer Control Wrapper; do
     cp "$work/$name.32.tlb" "$out/$name.tlb"
     cp "$work/$name.64.tlb" "$out/${name}64.tlb"
 done
@@ -207,6 +265,7 @@ for file in "$out/Fixture.tlb" "$out/Fixture64.tlb"; do
     patch "$file" names '\x01\x00#WWWWW=\x05\x00FxSumW'
     patch "$file" no-default-interfaces FxNoDefault
 done
+cp "$work/PathImporter.32.tlb" "$out/PathImporter.tlb"
 cp "$work/Names.32.tlb" "$out/Names.tlb"
 patch "$out/Names.tlb" names 'ICafx=ICaf\xe9' 'Grqqe=Gr\xf6\xdfe' 'Wqhrung=W\xe4hrung' \
     'Badqchar=Bad\x81char' 'Cafx-Hilfe=Caf\xe9-Hilfe'

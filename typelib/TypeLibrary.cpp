@@ -91,9 +91,10 @@ Expected<Collection<MemberItem>> TypeLibrary::GetMembers(SearchData type, int32_
     const MemberView* view = VANTREL_TRY(views_->viewOf(library_, type));
     std::vector<MemberItem> items;
     items.reserve(view->members.size());
+    const bool fullView = flag == memberview::AllMembers;
     for (size_t i = 0; i < view->members.size(); ++i) {
         const ViewMember& member = view->members[i];
-        if (flag == memberview::AllMembers || member.userVisible) member.describe(items.emplace_back(), i);
+        if (fullView || member.userVisible()) member.describe(items.emplace_back(), i, fullView);
     }
     return Collection<MemberItem>(std::move(items));
 }

@@ -128,7 +128,9 @@ struct MemberEntry {
 
 // GetMembers flags.
 namespace memberview {
-inline constexpr int32_t UserView = 0;  // leaves out restricted and hidden members
+// Leaves out restricted and hidden members, and of a property its restricted and hidden
+// accessors one by one: its InvokeKinds gather the accessors that remain.
+inline constexpr int32_t UserView = 0;
 inline constexpr int32_t AllMembers = 1;
 }
 
@@ -159,6 +161,9 @@ private:
 class TypeLibraryLoader {
 public:
     TypeLibraryLoader();
+    // Folders searched, in order, for imported libraries found nowhere else (see
+    // LibraryCatalog.h); the window and the tool pass VANTREL_IMPORT_PATH's.
+    void SetImportPath(std::vector<std::string> folders);
     // Opens a type library file (MSFT), or the TYPELIB resource of a PE file.
     Expected<TypeLibrary> OpenFromFile(const std::string& path);
     // The same from bytes already in memory; `path` is used in messages.

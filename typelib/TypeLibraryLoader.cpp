@@ -6,6 +6,10 @@ namespace vantrel {
 
 TypeLibraryLoader::TypeLibraryLoader() : catalog_(LibraryCatalog::create()) {}
 
+void TypeLibraryLoader::SetImportPath(std::vector<std::string> folders) {
+    catalog_->setSearchPath(std::move(folders));
+}
+
 Expected<TypeLibrary> TypeLibraryLoader::OpenFromFile(const std::string& path) {
     LibraryInfo info = VANTREL_TRY(readTypeLibraryFile(path));
     return TypeLibrary(catalog_->adopt(path, std::move(info)));

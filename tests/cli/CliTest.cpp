@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -124,9 +125,46 @@ TEST(Cli, HelpAndVersion) {
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_NE(help.out.find("vantrel-report --out DIR FILE [TYPE...]"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("built-in OLE\nAutomation library (stdole2)"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("VANTREL_IMPORT_PATH"), std::string::npos) << help.out;
     const ToolResult version = RunTool({"--version"});
     EXPECT_EQ(version.exitStatus, 0);
     EXPECT_EQ(version.out, "vantrel-report " VANTREL_VERSION "\n");
+}
+
+// Imports found on the import path: --import-path folders first, then those of
+// VANTREL_IMPORT_PATH; PathImporter.tlb imports libwine's XML and media-player libraries.
+TEST(Cli, LooksForImportsOnTheImportPath) {
+    const std::string libwine = VANTREL_REAL_LIBS_DIR;
+    if (!std::filesystem::exists(libwine + "/wmp.dll")) GTEST_SKIP() << "no libwine libraries";
+    const std::string importer = FixturesDir + "/PathImporter.tlb";
+    struct Case {
+        std::vector<std::string> options;
+        std::optional<std::string> environment;  // VANTREL_IMPORT_PATH; none: unset
+        bool named;
+    };
+    const std::vector<Case> cases = {
+        {{}, std::nullopt, false},
+        {{"--import-path", libwine}, std::nullopt, true},
+        {{"--import-path=/nonexistent", "--import-path", libwine}, std::nullopt, true},
+        {{}, "/nonexistent::", false},
+        {{}, libwine, true},
+        {{"--import-path", FixturesDir}, "/nonexistent:" + libwine, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.options;
+        arguments.insert(arguments.end(), {importer, "IPathUser"});
+        if (c.environment) {
+            setenv("VANTREL_IMPORT_PATH", c.environment->c_str(), 1);
+        } else {
+            unsetenv("VANTREL_IMPORT_PATH");
+        }
+        const ToolResult result = RunTool(arguments);
+        unsetenv("VANTREL_IMPORT_PATH");
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        for (const char* name : {"IXMLDOMDocument", "IXMLDOMNode", "IWMPPlayer"})
+            EXPECT_EQ(result.out.find(std::string(name) + "</font>") != std::string::npos, c.named)
+                << name << " " << c.environment.value_or("unset") << "\n" << result.out;
+    }
 }
 
 // Every failure: a message on standard error beginning "vantrel-report: ", nothing on
@@ -154,6 +192,10 @@ TEST(Cli, FailuresGiveAMessageAndAnExitStatus) {
         {{"--bogus", FixturePath}, 2, "--bogus"},
         {{"--help", "extra"}, 2, "extra"},
         {{"--version=1"}, 2, "--version"},
+        {{"--import-path"}, 2, "--import-path"},
+        {{"--import-path=", FixturePath}, 2, "--import-path"},
+        {{"--import-path", out.path().string()}, 2, "no component file"},
+        {{"--out", out.path().string(), "--help"}, 2, "--help"},
     };
     for (const Case& c : cases) {
         std::string shown;

@@ -9,6 +9,7 @@
 #include "typelib/file/FileBytes.h"
 #include "typelib/read/LibraryReader.h"
 #include "typelib/imports/StandardOleLibrary.h"
+#include "typelib/imports/StandardOleTypes.h"
 
 namespace vantrel {
 namespace {
@@ -136,6 +137,78 @@ TEST_F(BuiltInStdole, FontAndPictureMembersMatch) {
                     << theirs.funcs[f].params[p].name;
         }
     }
+}
+
+// The built-in Standard OLE Types against the libraries that carry it: libwine's
+// olepro32.dll (which marks IFont and IPicture hidden and their dispinterfaces
+// dispatchable, so its flags are not compared) and a Microsoft-built OLEPRO32.DLL.
+struct StdTypeCarrier {
+    std::string path;
+    bool sameFlags;
+};
+
+void expectSameStandardOleTypes(const StdTypeCarrier& carrier) {
+    SCOPED_TRACE(carrier.path);
+    if (!std::filesystem::exists(carrier.path)) GTEST_SKIP() << "no " << carrier.path;
+    Expected<FileBuffer> bytes = readWholeFile(carrier.path);
+    ASSERT_TRUE(bytes);
+    Expected<LibraryInfo> read = readTypeLibrary(*bytes, carrier.path);
+    ASSERT_TRUE(read) << read.error().description;
+    const LibraryInfo& shipped = *read;
+    const LibraryInfo builtIn = standardOleTypesLibrary(shipped.sysKind);
+    EXPECT_EQ(builtIn.name, shipped.name);
+    EXPECT_EQ(builtIn.libid, shipped.libid);
+    EXPECT_EQ(builtIn.majorVersion, shipped.majorVersion);
+    ASSERT_EQ(builtIn.types.size(), shipped.types.size());
+    for (size_t i = 0; i < shipped.types.size(); ++i) {
+        const TypeInfo& ours = builtIn.types[i];
+        const TypeInfo& theirs = shipped.types[i];
+        SCOPED_TRACE(theirs.name);
+        EXPECT_EQ(ours.name, theirs.name) << "type " << i;
+        EXPECT_EQ(ours.guid, theirs.guid) << ours.guid.toString();
+        EXPECT_EQ(ours.kind, theirs.kind);
+        if (carrier.sameFlags) {
+            EXPECT_EQ(ours.flags, theirs.flags);
+        }
+        ASSERT_EQ(ours.aliasType.has_value(), theirs.aliasType.has_value());
+        if (ours.aliasType) {
+            EXPECT_EQ(shapeOf(builtIn, *ours.aliasType), shapeOf(shipped, *theirs.aliasType));
+        }
+        if (ours.kind == TypeKind::Interface) continue;  // IFont's and IPicture's functions are not built in
+        ASSERT_EQ(ours.vars.size(), theirs.vars.size());
+        for (size_t v = 0; v < ours.vars.size(); ++v) {
+            const VarDesc& a = ours.vars[v];
+            const VarDesc& b = theirs.vars[v];
+            EXPECT_EQ(a.name, b.name);
+            EXPECT_EQ(a.memberId, b.memberId) << b.name;
+            EXPECT_EQ(a.flags, b.flags) << b.name;
+            EXPECT_EQ(shapeOf(builtIn, a.type), shapeOf(shipped, b.type)) << b.name;
+        }
+        ASSERT_EQ(ours.funcs.size(), theirs.funcs.size());
+        for (size_t f = 0; f < ours.funcs.size(); ++f) {
+            EXPECT_EQ(ours.funcs[f].name, theirs.funcs[f].name);
+            EXPECT_EQ(ours.funcs[f].memberId, theirs.funcs[f].memberId);
+            ASSERT_EQ(ours.funcs[f].params.size(), theirs.funcs[f].params.size());
+            for (size_t p = 0; p < ours.funcs[f].params.size(); ++p)
+                EXPECT_EQ(shapeOf(builtIn, ours.funcs[f].params[p].type),
+                          shapeOf(shipped, theirs.funcs[f].params[p].type))
+                    << theirs.funcs[f].params[p].name;
+        }
+        ASSERT_EQ(ours.implTypes.size(), theirs.implTypes.size());
+        for (size_t m = 0; m < ours.implTypes.size(); ++m) {
+            EXPECT_EQ(ours.implTypes[m].type, theirs.implTypes[m].type);
+            EXPECT_EQ(ours.implTypes[m].flags, theirs.implTypes[m].flags);
+        }
+    }
+}
+
+TEST(BuiltInStandardOleTypes, MatchesLibwinesOlepro32) {
+    expectSameStandardOleTypes({std::string(VANTREL_REAL_LIBS_DIR) + "/olepro32.dll", false});
+}
+
+// Enable once the reader reads SLTG libraries: this file holds one.
+TEST(BuiltInStandardOleTypes, DISABLED_MatchesMicrosoftsOlepro32) {
+    expectSameStandardOleTypes({std::string(VANTREL_CORPUS_DIR) + "/OLEPRO32.DLL", true});
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// The member views of the fixture library's types against what Fixture.idl declares:
-// names, invoke kinds and order, joined property accessors, and the user view (flag 0)
-// against the full view (flag 1). IUnknown and IDispatch come from stdole2 (built in,
-// as no stdole2.tlb lies beside the fixtures); their functions are restricted.
+// The member views of the fixture libraries' types against what Fixture.idl and
+// Wrapper.idl declare: names, invoke kinds and order, joined property accessors, and the
+// user view (flag 0) against the full view (flag 1). IUnknown and IDispatch come from
+// stdole2 (built in, as no stdole2.tlb lies beside the fixtures); their functions are
+// restricted.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -19,12 +20,14 @@ using testing::typeIndex;
 constexpr int32_t M = invoke::Func, G = invoke::PropertyGet, L = invoke::PropertyPut,
                   S = invoke::PropertyPutRef, E = invoke::Event, C = invoke::Constant;
 
+constexpr int32_t Same = -1;  // the user view shows the item as the full view does
+constexpr int32_t Left = 0;   // left out of the user view
+
 struct Item {
     std::string name;
     int32_t kinds;
-    bool userVisible = true;
+    int32_t userKinds = Same;  // the invoke kinds the user view shows
 };
-constexpr bool Left = false;  // left out of the user view
 
 std::vector<Item> joined(std::vector<Item> first, const std::vector<Item>& second) {
     first.insert(first.end(), second.begin(), second.end());
@@ -42,7 +45,7 @@ const std::vector<Item> DispatchBaseItems =
 std::vector<Item> asEvents(const std::vector<Item>& functions) {
     std::vector<Item> events;
     for (const Item& item : joined(DispatchBaseItems, functions))
-        events.push_back({item.name, E, item.userVisible});
+        events.push_back({item.name, E, item.userKinds == Left ? Left : Same});
     return events;
 }
 
@@ -109,20 +112,47 @@ const std::vector<TypeCase> TypeCases{
     {"FxNoDefault", joined(DispatchItems, asEvents({{"Progress", M}}))},
 };
 
+// Wrapper.idl: dispinterfaces that wrap an interface show its dispatch view, and
+// accessors that are hidden or restricted leave the user view one by one.
+const std::vector<Item> WrapDualItems = joined(DispatchBaseItems, {{"Start", M}, {"Count", G}});
+const std::vector<Item> WrapInnerItems = joined(
+    DispatchBaseItems,
+    {{"Reset", M}, {"Level", G}, {"Run", M},
+     {"Caption", G | L, G},  // put restricted and hidden
+     {"Width", G | L, L},    // get hidden
+     {"Secret", G | L, Left},  // get restricted, put hidden
+     {"HiddenMethod", M, Left}, {"RestrictedMethod", M, Left}, {"Target", S | G}});
+const std::vector<Item> WrapEventItems = joined(UnknownItems, {{"Changed", M}, {"Closed", M}});
+
+const std::vector<TypeCase> WrapperCases{
+    {"IWrapDual", WrapDualItems},
+    {"DWrapDual", WrapDualItems},
+    {"IWrapInner", WrapInnerItems},
+    {"DWrapInner", WrapInnerItems},
+    {"IWrapEvents", WrapEventItems},
+    {"DWrapEvents", WrapEventItems},
+    {"WrapObject", joined(WrapInnerItems, [] {
+         std::vector<Item> events;
+         for (const Item& item : WrapEventItems) events.push_back({item.name, E, item.userKinds});
+         return events;
+     }())},
+};
+
 std::vector<Item> viewOf(const TypeLibrary& library, SearchData type, int32_t flag) {
     Expected<Collection<MemberItem>> members = library.GetMembers(type, flag);
     EXPECT_TRUE(members) << members.error().description;
     std::vector<Item> items;
     if (!members) return items;
     for (const MemberItem& member : members->items())
-        items.push_back({member.Name, member.InvokeKinds, flag == memberview::AllMembers});
+        items.push_back({member.Name, member.InvokeKinds});
     return items;
 }
 
 std::vector<Item> userViewOf(const std::vector<Item>& full) {
     std::vector<Item> visible;
     for (const Item& item : full)
-        if (item.userVisible) visible.push_back({item.name, item.kinds, false});
+        if (item.userKinds != Left)
+            visible.push_back({item.name, item.userKinds == Same ? item.kinds : item.userKinds});
     return visible;
 }
 
@@ -135,16 +165,25 @@ void expectSameItems(const std::vector<Item>& actual, const std::vector<Item>& e
 }
 
 // Every build of the fixture library must give the same views.
-class FixtureViews : public ::testing::TestWithParam<std::string> {};
-
-TEST_P(FixtureViews, EveryTypeListsWhatItsIdlDeclares) {
-    const TypeLibrary* library = fixtureLibrary(GetParam());
+void expectViews(const std::string& file, const std::vector<TypeCase>& cases) {
+    const TypeLibrary* library = fixtureLibrary(file);
     ASSERT_NE(library, nullptr);
-    for (const TypeCase& expected : TypeCases) {
+    for (const TypeCase& expected : cases) {
         SCOPED_TRACE(expected.type);
         const SearchData type = typeIndex(*library, expected.type);
         expectSameItems(viewOf(*library, type, memberview::AllMembers), expected.items);
         expectSameItems(viewOf(*library, type, memberview::UserView), userViewOf(expected.items));
+    }
+}
+
+class FixtureViews : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(FixtureViews, EveryTypeListsWhatItsIdlDeclares) { expectViews(GetParam(), TypeCases); }
+
+TEST(WrapperViews, EveryTypeListsWhatItsIdlDeclares) {
+    for (const char* file : {"Wrapper.tlb", "Wrapper64.tlb"}) {
+        SCOPED_TRACE(file);
+        expectViews(file, WrapperCases);
     }
 }
 

@@ -55,6 +55,7 @@ std::string inconsistency(const LibraryInfo& library) {
     if (std::string p = handleProblem(library, library.dispatchType); !p.empty()) return p;
     for (const TypeInfo& type : library.types) {
         if (std::string p = handleProblem(library, type.baseType); !p.empty()) return type.name + ": " + p;
+        if (std::string p = handleProblem(library, type.wrappedInterface); !p.empty()) return type.name + ": " + p;
         for (const ImplType& impl : type.implTypes) {
             if (std::string p = handleProblem(library, impl.type); !p.empty()) return type.name + ": " + p;
         }

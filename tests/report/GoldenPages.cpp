@@ -26,7 +26,8 @@ struct GoldenCase {
 
 // Together these show every line format, every section empty and filled, numbering
 // across interleaved kinds, subs and functions with 0, 1 and 3 parameters, arrays,
-// byref, user-defined types, an unreachable imported type and escaped names.
+// byref, user-defined types, an unreachable imported type, escaped names, the members of
+// a dispinterface that wraps an interface and properties left with some of their accessors.
 const std::vector<GoldenCase> Cases = {
     {"Fixture.tlb", "IFxDual", "C:\\Fixtures\\Fixture.tlb", "Fixture_IFxDual.html"},
     {"Fixture.tlb", "DFxDispatch", "C:\\Fixtures\\Fixture.tlb", "Fixture_DFxDispatch.html"},
@@ -36,6 +37,8 @@ const std::vector<GoldenCase> Cases = {
     {"Fixture.tlb", "FxColor", "C:\\Fixtures\\Fixture.tlb", "Fixture_FxColor.html"},
     {"Fixture.tlb", "FxModule", "C:\\Fixtures\\Fixture.tlb", "Fixture_FxModule.html"},
     {"Fixture.tlb", "FxHandle", "C:\\Fixtures\\Fixture.tlb", "Fixture_FxHandle.html"},
+    {"Wrapper.tlb", "DWrapInner", "C:\\Fixtures\\Wrapper.tlb", "Wrapper_DWrapInner.html"},
+    {"Wrapper.tlb", "WrapObject", "C:\\Fixtures\\Wrapper.tlb", "Wrapper_WrapObject.html"},
     {"imports-missing/Importer.tlb", "IImporterThing", "C:\\Fixtures\\imports-missing\\Importer.tlb",
      "ImportsMissing_IImporterThing.html"},
     {"Escaping.tlb", "<script>", "C:\\Fixtures & <Markup>\\Escaping.tlb", "Escaping_script.html"},

@@ -162,7 +162,8 @@ private:
         for (size_t i = 0; i < view.functions.functions.size(); ++i) {
             const ViewFunction& function = view.functions.functions[i];
             const std::shared_ptr<const LoadedLibrary>& owner = *view.functions.libraries.find(function.library);
-            const bool external = owner->info.libid != library_->info.libid;
+            // The platform marks them in the view of a dual only.
+            const bool external = type.isDual() && owner->info.libid != library_->info.libid;
             dumpFunction(i, function, owner, shared, external, indent);
         }
         for (size_t i = 0; i < type.vars.size(); ++i) dumpVariable(i, type.vars[i], indent);
@@ -187,8 +188,8 @@ private:
         } else if (type.kind == TypeKind::Interface && type.baseType.kind != TypeHandle::Kind::None) {
             view.impls.emplace_back(type.baseType, 0);
         }
-        if (type.isDual()) {
-            view.flags = static_cast<uint16_t>(type.flags & ~typeflag::OleAutomation);
+        if (type.isDual()) view.flags = static_cast<uint16_t>(type.flags & ~typeflag::OleAutomation);
+        if (type.isDual() || type.wrappedInterface.kind != TypeHandle::Kind::None) {
             view.functions = VANTREL_TRY(dispatchViewFunctions(TypeEntry(library_, index)));
         } else {
             view.functions = storedFunctions(type);

@@ -1,10 +1,12 @@
 // vantrel-dump FILE: the canonical dump of a type library from our reader, to standard
 // output. A file that can't be opened gives the line "load error" (the reason on
-// standard error) and exit status 1, as platform_dump does.
+// standard error) and exit status 1, as platform_dump does. Imports are also looked for
+// in the folders of VANTREL_IMPORT_PATH, as the window and vantrel-report do.
 #include <cstdio>
 #include <string>
 
 #include "tools/conformance/OurDump.h"
+#include "typelib/imports/ImportPath.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -12,6 +14,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     vantrel::TypeLibraryLoader loader;
+    loader.SetImportPath(vantrel::importPathFromEnvironment());
     auto library = loader.OpenFromFile(argv[1]);
     if (!library) {
         std::printf("load error\n");

@@ -37,6 +37,15 @@ FolderListing::FolderListing(const std::string& folder) {
     std::sort(typeLibraries_.begin(), typeLibraries_.end());
 }
 
+std::vector<std::string> FolderListing::componentFiles() const {
+    std::vector<std::string> files;
+    for (const Entry& entry : entries_)
+        for (const char* suffix : {".tlb", ".olb", ".dll", ".ocx", ".exe"})
+            if (endsWith(entry.foldedName, suffix)) files.push_back(entry.path);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 std::string FolderListing::find(const std::string& fileName) const {
     // Where two names differ only in case, the exact spelling wins.
     const std::string folded = foldCase(fileName);

@@ -16,6 +16,9 @@ public:
     std::string find(const std::string& fileName) const;
     // The paths of the .tlb and .olb files, in name order.
     const std::vector<std::string>& typeLibraryFiles() const { return typeLibraries_; }
+    // The paths of the files that may carry a type library: those and the .dll, .ocx
+    // and .exe files, in name order.
+    std::vector<std::string> componentFiles() const;
 
 private:
     struct Entry {

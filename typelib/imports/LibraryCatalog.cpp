@@ -7,6 +7,7 @@
 #include "typelib/read/LibraryReader.h"
 #include "typelib/imports/ResolveType.h"
 #include "typelib/imports/StandardOleLibrary.h"
+#include "typelib/imports/StandardOleTypes.h"
 
 namespace vantrel {
 
@@ -50,6 +51,14 @@ std::string baseName(const std::string& recorded) {
 
 bool isWanted(const LibraryInfo& info, const ImportedLibrary& wanted) {
     return info.libid == wanted.libid && info.majorVersion == wanted.majorVersion;
+}
+
+uint32_t versionOf(uint16_t major, uint16_t minor) { return (uint32_t{major} << 16) | minor; }
+
+// On the search path a library serves when its version is not older than the one asked for.
+bool serves(const LibraryInfo& info, const ImportedLibrary& wanted) {
+    return info.libid == wanted.libid && versionOf(info.majorVersion, info.minorVersion) >=
+                                             versionOf(wanted.majorVersion, wanted.minorVersion);
 }
 
 }  // namespace
@@ -125,7 +134,63 @@ std::shared_ptr<const LoadedLibrary> LibraryCatalog::findLibrary(const LoadedLib
     // Index imports rely on the type order of version 2; GUIDs name types in any version.
     if (wanted.libid == StandardOleLibid &&
         (wanted.majorVersion == StandardOleMajorVersion || byGuid))
-        return builtInStandardOle(from.info.sysKind);
+        return builtIn(BuiltIn::StandardOle, from.info.sysKind);
+    if (wanted.libid == StandardOleTypesLibid &&
+        (wanted.majorVersion == StandardOleTypesMajorVersion || byGuid))
+        return builtIn(BuiltIn::StandardOleTypes, from.info.sysKind);
+    return findOnSearchPath(wanted);
+}
+
+void LibraryCatalog::setSearchPath(std::vector<std::string> folders) {
+    const std::lock_guard lock(mutex_);
+    searchPath_ = std::move(folders);
+}
+
+std::shared_ptr<const LoadedLibrary> LibraryCatalog::findOnSearchPath(const ImportedLibrary& wanted) {
+    if (searchPath_.empty()) return nullptr;
+    // Looked for in vain once, not again: every reference to its types would ask.
+    const std::string missingKey = "search path|" + wanted.libid.toString() + "|" +
+                                   std::to_string(versionOf(wanted.majorVersion, wanted.minorVersion));
+    if (notInFolder_.count(missingKey)) return nullptr;
+    for (const std::string& folder : searchPath_) {
+        std::shared_ptr<const LoadedLibrary> best;
+        for (const std::string& key : librariesIn(pathKey(folder))) {
+            std::shared_ptr<const LoadedLibrary> library = libraryAt(key);
+            if (!library || !serves(library->info, wanted)) continue;
+            const LibraryInfo& info = library->info;
+            if (!best || versionOf(info.majorVersion, info.minorVersion) >
+                             versionOf(best->info.majorVersion, best->info.minorVersion))
+                best = std::move(library);
+        }
+        if (best) {
+            // Known from now on, for its GUID index; known by its own version only.
+            if (!isKnown(*best)) remember(best);
+            return best;
+        }
+    }
+    notInFolder_.insert(missingKey);
+    return nullptr;
+}
+
+const std::vector<std::string>& LibraryCatalog::librariesIn(const std::string& folderKey) {
+    const auto known = searchFolders_.find(folderKey);
+    if (known != searchFolders_.end()) return known->second;
+    std::vector<std::string> keys;
+    for (const std::string& path : folderOf(folderKey).componentFiles()) {
+        const std::string key = pathKey(path);
+        // Not remembered: the library chosen here, not another version read on the way,
+        // answers the imports of its LIBID.
+        if (openedByLoader(key) || openOnce(path, /*remembered=*/false)) keys.push_back(key);
+    }
+    return searchFolders_.emplace(folderKey, std::move(keys)).first->second;
+}
+
+// The library read from that file, by the loader or by the search; null when gone or none.
+std::shared_ptr<const LoadedLibrary> LibraryCatalog::libraryAt(const std::string& key) const {
+    if (const auto opened = files_.find(key); opened != files_.end()) return opened->second;
+    for (const KnownLibrary& known : known_)
+        if (known.pathKey == key)
+            if (std::shared_ptr<const LoadedLibrary> library = known.library.lock()) return library;
     return nullptr;
 }
 
@@ -183,7 +248,13 @@ const FolderListing& LibraryCatalog::folderOf(const std::string& folder) {
     return found->second;
 }
 
-std::shared_ptr<const LoadedLibrary> LibraryCatalog::openOnce(const std::string& path) {
+bool LibraryCatalog::isKnown(const LoadedLibrary& library) const {
+    return std::any_of(known_.begin(), known_.end(), [&](const KnownLibrary& known) {
+        return known.library.lock().get() == &library;
+    });
+}
+
+std::shared_ptr<const LoadedLibrary> LibraryCatalog::openOnce(const std::string& path, bool remembered) {
     const std::string key = pathKey(path);
     const auto found = files_.find(key);
     if (found != files_.end()) return found->second;
@@ -192,14 +263,18 @@ std::shared_ptr<const LoadedLibrary> LibraryCatalog::openOnce(const std::string&
     Expected<LibraryInfo> info = readTypeLibraryFile(path);
     if (info) library = wrap(path, std::move(info).value(), weakSelf_);
     files_.emplace(key, library);
-    if (library) remember(library);
+    if (library && remembered) remember(library);
     return library;
 }
 
-std::shared_ptr<const LoadedLibrary> LibraryCatalog::builtInStandardOle(SysKind sysKind) {
-    std::shared_ptr<const LoadedLibrary>& slot = builtIn_[static_cast<int>(sysKind)];
+std::shared_ptr<const LoadedLibrary> LibraryCatalog::builtIn(BuiltIn which, SysKind sysKind) {
+    std::shared_ptr<const LoadedLibrary>& slot =
+        builtIn_[static_cast<int>(which) * 16 + static_cast<int>(sysKind)];
     // Not remembered as opened: a stdole2.tlb beside a later component still comes first.
-    if (!slot) slot = wrap("stdole2.tlb (built in)", standardOleLibrary(sysKind), weakSelf_);
+    if (!slot)
+        slot = which == BuiltIn::StandardOle
+                   ? wrap("stdole2.tlb (built in)", standardOleLibrary(sysKind), weakSelf_)
+                   : wrap("olepro32.dll (built in)", standardOleTypesLibrary(sysKind), weakSelf_);
     return slot;
 }
 

@@ -2,8 +2,10 @@
 // library is looked for, in this order: the importing library itself (a self-import);
 // a library already opened in this run with the same LIBID and major version; in the
 // importing library's folder the file with the recorded name (ignoring case), else any
-// .tlb or .olb file there with that LIBID; the built-in stdole2. Otherwise the imported
-// types are unreachable. Each folder is listed once and each file opened at most once.
+// .tlb or .olb file there with that LIBID; the built-in stdole2 and Standard OLE Types;
+// the folders of the search path, in order, the first that holds the LIBID giving its
+// highest version not older than the one asked for. Otherwise the imported types are
+// unreachable. Each folder is listed once and each file opened at most once.
 #pragma once
 
 #include <memory>
@@ -34,6 +36,10 @@ public:
     // The files the search has opened so far, in order.
     std::vector<std::string> filesOpened() const;
 
+    // The folders searched last. A folder's files are all read the first time it is
+    // searched; a file that is no type library is passed over.
+    void setSearchPath(std::vector<std::string> folders);
+
 private:
     struct GuidHash {
         size_t operator()(const Guid& guid) const;
@@ -56,8 +62,14 @@ private:
                                                       const ImportedLibrary& wanted);
     std::shared_ptr<const LoadedLibrary> searchFolder(const FolderListing& folder,
                                                       const ImportedLibrary& wanted);
-    std::shared_ptr<const LoadedLibrary> builtInStandardOle(SysKind sysKind);
-    std::shared_ptr<const LoadedLibrary> openOnce(const std::string& path);
+    enum class BuiltIn { StandardOle, StandardOleTypes };
+    std::shared_ptr<const LoadedLibrary> builtIn(BuiltIn which, SysKind sysKind);
+    std::shared_ptr<const LoadedLibrary> findOnSearchPath(const ImportedLibrary& wanted);
+    const std::vector<std::string>& librariesIn(const std::string& folderKey);
+    std::shared_ptr<const LoadedLibrary> libraryAt(const std::string& pathKey) const;
+    // `remembered`: found by LIBID from then on.
+    std::shared_ptr<const LoadedLibrary> openOnce(const std::string& path, bool remembered = true);
+    bool isKnown(const LoadedLibrary& library) const;
     static std::string folderKeyOf(const LoadedLibrary& library);
     const FolderListing& folderOf(const std::string& folderKey);
     // A library the loader opened from that file is alive, so its LIBID is known already.
@@ -75,8 +87,13 @@ private:
     std::unordered_map<std::string, std::shared_ptr<const LoadedLibrary>> files_;
     std::vector<std::string> filesOpened_;
     std::unordered_map<std::string, FolderListing> folders_;
-    std::unordered_set<std::string> notInFolder_;  // "folder|LIBID|major" searched in vain
-    std::unordered_map<int, std::shared_ptr<const LoadedLibrary>> builtIn_;  // by SysKind
+    // "folder|LIBID|major" and "search path|LIBID|version" searched in vain.
+    std::unordered_set<std::string> notInFolder_;
+    std::vector<std::string> searchPath_;
+    // Per search-path folder: the normalised paths of the libraries read from it.
+    std::unordered_map<std::string, std::vector<std::string>> searchFolders_;
+    // By library and SysKind.
+    std::unordered_map<int, std::shared_ptr<const LoadedLibrary>> builtIn_;
     // The resolver of the libraries the catalog opens itself: it refers to the catalog
     // weakly, so that the catalog and the libraries it keeps do not keep each other.
     std::shared_ptr<ImportResolver> weakSelf_;

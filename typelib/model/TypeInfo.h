@@ -136,6 +136,9 @@ struct TypeInfoFields {
     // Interface and dual: the base interface (datatype1); a pure dispinterface has none.
     TypeHandle baseType;
     uint16_t inheritedFunctions = 0;  // from datatype2, interfaces and duals
+    // A pure dispinterface declared as `dispinterface D { interface I; }`: I. Such a D
+    // stores no functions of its own; its dispatch view is I's.
+    TypeHandle wrappedInterface;
     // Coclass: its interfaces with flags.
     std::vector<ImplType> implTypes;
     // Alias: the aliased type.

@@ -100,6 +100,9 @@ private:
                 if (type.flags & typeflag::Dual) {
                     type.baseType = VANTREL_TRY(hrefTypes_.resolve(entry.dataType1));
                     type.inheritedFunctions = static_cast<uint16_t>(static_cast<uint32_t>(entry.dataType2) >> 16);
+                } else {
+                    // -1, or the interface the dispinterface wraps.
+                    type.wrappedInterface = VANTREL_TRY(hrefTypes_.resolve(entry.dataType1));
                 }
                 break;
             case TypeKind::Coclass:

@@ -41,11 +41,13 @@ constexpr std::array<AccessorChoice, AccessorCount> AccessorOrder{{
     {Accessor::Set, invoke::PropertyPutRef},
 }};
 
+// InvokeKinds 0: the first accessor that the user view shows, else the first there is.
 std::optional<Accessor> chooseAccessor(const ViewMember& member, int32_t invokeKinds) {
-    for (const AccessorChoice& choice : AccessorOrder) {
-        const bool wanted = invokeKinds == 0 || (invokeKinds & choice.invokeKind) != 0;
-        if (wanted && member.accessor(choice.slot) != NoIndex) return choice.slot;
-    }
+    const int32_t wanted = invokeKinds != 0 ? invokeKinds
+                           : member.userKinds != 0 ? member.userKinds
+                                                   : member.invokeKinds;
+    for (const AccessorChoice& choice : AccessorOrder)
+        if ((wanted & choice.invokeKind) != 0 && member.accessor(choice.slot) != NoIndex) return choice.slot;
     return std::nullopt;
 }
 

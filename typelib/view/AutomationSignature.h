@@ -19,9 +19,9 @@ void functionSignature(const std::shared_ptr<const LoadedLibrary>& library,
                        const ViewFunction& function, MemberEntry& entry,
                        bool assignedValueIsResult = false);
 
-// `invokeKinds` 0 describes a property by its Get accessor, else by its Let, else by its
-// Set accessor; a Let or Set accessor's last parameter, the assigned value, then gives
-// the result. Other values pick the accessor of that kind; an error when the member has
+// `invokeKinds` 0 describes a property by the first of its Get, Let and Set accessors
+// that the user view shows (any, when it shows none); a Let or Set accessor's last
+// parameter, the assigned value, then gives the result. Other values pick the accessor of that kind; an error when the member has
 // none. Variables, fields and constants have no parameters and their type as result.
 Expected<MemberEntry> memberSignature(const MemberView& view, const ViewMember& member,
                                       int32_t invokeKinds);

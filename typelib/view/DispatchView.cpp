@@ -1,5 +1,8 @@
 #include "typelib/view/DispatchView.h"
 
+#include <optional>
+
+#include "typelib/imports/ResolveType.h"
 #include "typelib/view/InterfaceChain.h"
 #include "typelib/model/TypeDescLookup.h"
 
@@ -21,6 +24,26 @@ void toDispatchForm(ViewFunction& view) {
 
 namespace {
 
+bool isPureDispatch(const TypeInfo& info) { return info.kind == TypeKind::Dispatch && !info.isDual(); }
+
+// The interface a dispinterface wraps; nothing when it wraps none or the interface lives
+// in a library that can't be reached (then it shows as a plain dispinterface).
+Expected<std::optional<TypeEntry>> wrappedInterface(const TypeEntry& type) {
+    const TypeInfo& info = type.info();
+    if (!isPureDispatch(info) || info.wrappedInterface.kind == TypeHandle::Kind::None)
+        return std::optional<TypeEntry>();
+    Expected<TypeEntry> found = resolveTypeHandle(type.library(), info.wrappedInterface);
+    if (!found) {
+        if (info.wrappedInterface.kind == TypeHandle::Kind::Imported) return std::optional<TypeEntry>();
+        return found.error();
+    }
+    // Only an interface or a dual is wrapped; this also keeps a wrapper from wrapping itself.
+    if (found->info().kind != TypeKind::Interface && !found->info().isDual())
+        return damagedLibrary(*type.library(), "dispinterface '" + type.Name() + "' wraps '" +
+                                                   found->Name() + "', which is no interface");
+    return std::optional<TypeEntry>(std::move(found).value());
+}
+
 FunctionList startList(const std::vector<TypeEntry>& chain) {
     FunctionList list;
     size_t count = 0;
@@ -35,8 +58,10 @@ FunctionList startList(const std::vector<TypeEntry>& chain) {
 }  // namespace
 
 Expected<FunctionList> dispatchViewFunctions(const TypeEntry& type) {
-    const std::vector<TypeEntry> chain = VANTREL_TRY(baseChain(type));
-    const bool ownAreDispatch = !type.info().isDual() && type.info().kind == TypeKind::Dispatch;
+    const std::optional<TypeEntry> wrapped = VANTREL_TRY(wrappedInterface(type));
+    const TypeEntry& shown = wrapped ? *wrapped : type;
+    const std::vector<TypeEntry> chain = VANTREL_TRY(baseChain(shown));
+    const bool ownAreDispatch = isPureDispatch(shown.info());
     FunctionList list = startList(chain);
     for (size_t level = 0; level < chain.size(); ++level) {
         const TypeEntry& entry = chain[level];
@@ -48,6 +73,9 @@ Expected<FunctionList> dispatchViewFunctions(const TypeEntry& type) {
             if (!asStored) toDispatchForm(view);
         }
     }
+    // A wrapper stores no functions of its own; any it has anyway are not lost.
+    if (wrapped)
+        for (const FuncDesc& func : type.info().funcs) setStored(list.functions.emplace_back(), *type.library(), func);
     return list;
 }
 

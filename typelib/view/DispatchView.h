@@ -20,7 +20,9 @@ void toDispatchForm(ViewFunction& view);
 
 // A dual: every function of its chain in dispatch form. A pure dispinterface: the
 // inherited ones (IUnknown's and IDispatch's, where reachable) in dispatch form, then
-// its own as stored, which are dispatch functions already.
+// its own as stored, which are dispatch functions already. A dispinterface that wraps an
+// interface: the wrapped interface's view, as for a dual (an interface on IUnknown
+// brings IUnknown's functions only).
 Expected<FunctionList> dispatchViewFunctions(const TypeEntry& type);
 
 // An interface: its bases' functions, recursively, then its own, all as stored.

@@ -116,6 +116,7 @@ private:
     struct Visibility {
         bool hidden;
         bool restricted;
+        bool usable() const { return !hidden && !restricted; }
     };
 
     static Visibility flagsOf(const FuncDesc& func) {
@@ -169,12 +170,12 @@ private:
         member.dispId = dispId;
         member.hidden = visibility.hidden;
         member.restricted = visibility.restricted;
-        member.userVisible = !visibility.hidden && !visibility.restricted;
+        member.userKinds = visibility.usable() ? kinds : 0;
         return member;
     }
 
     // A property is hidden (restricted) only when all its accessors are; the user view
-    // keeps it when any accessor is neither, and then shows all its accessors' bits.
+    // shows the accessors that are neither.
     static void joinAccessor(ViewMember& property, Accessor slot, const FuncDesc& func,
                              int32_t functionIndex) {
         const Visibility visibility = flagsOf(func);
@@ -182,8 +183,7 @@ private:
         property.invokeKinds |= func.invokeKind;
         property.hidden = property.hidden && visibility.hidden;
         property.restricted = property.restricted && visibility.restricted;
-        property.userVisible =
-            property.userVisible || (!visibility.hidden && !visibility.restricted);
+        if (visibility.usable()) property.userKinds |= func.invokeKind;
     }
 
     MemberView view_;
@@ -268,9 +268,9 @@ void addVariables(ViewBuilder& builder, const TypeEntry& type) {
 
 }  // namespace
 
-void ViewMember::describe(MemberItem& item, size_t position) const {
+void ViewMember::describe(MemberItem& item, size_t position, bool fullView) const {
     item.Name = name;
-    item.InvokeKinds = invokeKinds;
+    item.InvokeKinds = fullView ? invokeKinds : userKinds;
     item.MemberId = asIndex(position);
     item.DispId = dispId;
     item.hidden = hidden;

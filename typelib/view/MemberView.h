@@ -34,10 +34,10 @@ struct ViewMember {
     int32_t dispId = 0;
     bool hidden = false;
     bool restricted = false;
-    // Kept by the user view: not every part of it is hidden or restricted. A property
-    // is hidden (restricted) only when all its accessors are; one usable accessor keeps
-    // the whole property, with all its accessors' bits, in the user view.
-    bool userVisible = true;
+    // A property is hidden (restricted) only when all its accessors are.
+    // The invoke kinds of its parts that are neither hidden nor restricted: what the user
+    // view shows of it. A property's accessors count one by one; 0 leaves the member out.
+    int32_t userKinds = 0;
     // A method or an event: its function, an index into MemberView::functions.
     int32_t function = NoIndex;
     // A property made of functions: its accessors by Accessor slot.
@@ -46,9 +46,11 @@ struct ViewMember {
     int32_t variable = NoIndex;
 
     int32_t accessor(Accessor slot) const { return accessors[static_cast<size_t>(slot)]; }
-    // Fills `item` as GetMembers lists the member; its MemberId is its position in the
-    // full view. Filled in place: a list holds thousands.
-    void describe(MemberItem& item, size_t position) const;
+    bool userVisible() const { return userKinds != 0; }
+    // Fills `item` as GetMembers lists the member, with the invoke kinds of the full view
+    // or of the user view; its MemberId is its position in the full view. Filled in
+    // place: a list holds thousands.
+    void describe(MemberItem& item, size_t position, bool fullView) const;
 };
 
 struct MemberView {
