@@ -36,8 +36,12 @@ bool FolderIsWritable(const std::string& folder) {
            ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-std::string ReportFolder(const std::string& programFolder, const std::string& cacheFolder) {
-    return FolderIsWritable(programFolder) ? programFolder : cacheFolder;
+std::string ReportFolder(const std::string& programFolder, const std::string& cacheFolder,
+                         const std::string& installedProgramFolder) {
+    std::error_code error;
+    const bool installed = !installedProgramFolder.empty() &&
+                           fs::equivalent(programFolder, installedProgramFolder, error);
+    return !installed && FolderIsWritable(programFolder) ? programFolder : cacheFolder;
 }
 
 Expected<void> EnsureFolder(const std::string& folder) {

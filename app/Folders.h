@@ -18,8 +18,10 @@ std::string UserCacheFolder();
 // process runs as, as they do for deleting a report.
 bool FolderIsWritable(const std::string& folder);
 
-// The program folder where it is writable, else `cacheFolder`.
-std::string ReportFolder(const std::string& programFolder, const std::string& cacheFolder);
+// The program folder where it is writable and not the installed programs' folder, else
+// `cacheFolder`.
+std::string ReportFolder(const std::string& programFolder, const std::string& cacheFolder,
+                         const std::string& installedProgramFolder);
 
 // Makes `folder` (and its parents) if missing; a new folder is readable by its owner only.
 Expected<void> EnsureFolder(const std::string& folder);

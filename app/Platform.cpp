@@ -15,6 +15,7 @@ Platform MakeDesktopPlatform() {
     platform.programFolder = [] { return QCoreApplication::applicationDirPath().toStdString(); };
     platform.cacheFolder = UserCacheFolder;
     platform.dataFolder = InstalledDataFolder;
+    platform.installedProgramFolder = InstalledProgramFolder;
     return platform;
 }
 

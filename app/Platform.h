@@ -22,6 +22,9 @@ struct Platform {
     std::function<std::string()> cacheFolder;
     // The installed data folder holding the start page; empty when there is none.
     std::string dataFolder;
+    // Where the installed programs live (/usr/bin): reports go to the cache folder when the
+    // program runs from there, even as a user who may write to it.
+    std::string installedProgramFolder;
 };
 
 // The desktop's own dialog, message box, shell and the running executable's folder.

@@ -243,7 +243,8 @@ void frmMain::DeleteCachedFiles() {
 std::string frmMain::ReportFolder() const {
     const std::string programFolder = platform_.programFolder();
     return vantrel::ReportFolder(programFolder,
-                                 platform_.cacheFolder ? platform_.cacheFolder() : programFolder);
+                                 platform_.cacheFolder ? platform_.cacheFolder() : programFolder,
+                                 platform_.installedProgramFolder);
 }
 
 namespace {

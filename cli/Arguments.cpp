@@ -58,6 +58,8 @@ Expected<Invocation> parseDiff(const std::vector<std::string_view>& arguments) {
     invocation.file = files[0];
     invocation.newFile = files[1];
     return invocation;
+}
+
 constexpr std::string_view ImportPathFlag = "--import-path";
 
 // An option as given: "--out DIR" or "--out=DIR".

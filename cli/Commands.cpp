@@ -53,9 +53,13 @@ Expected<int> RunCommand(const Invocation& invocation) {
 }
 
 Expected<Component> OpenComponent(const Invocation& invocation) {
-    std::string path = absolutePath(invocation.file);
+    return OpenComponent(invocation.file, invocation.importPath);
+}
+
+Expected<Component> OpenComponent(const std::string& file,
+                                  std::vector<std::string> importPath) {
+    std::string path = absolutePath(file);
     TypeLibraryLoader loader;
-    std::vector<std::string> importPath = invocation.importPath;
     for (std::string& folder : importPathFromEnvironment()) importPath.push_back(std::move(folder));
     loader.SetImportPath(std::move(importPath));
     TypeLibrary library = VANTREL_TRY(loader.OpenFromFile(path));

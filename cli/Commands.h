@@ -20,6 +20,8 @@ struct Component {
 // The component of the invocation, its imports also looked for on the import path: the
 // --import-path folders, then VANTREL_IMPORT_PATH's.
 Expected<Component> OpenComponent(const Invocation& invocation);
+// `file` with its own loader and the given import path, then VANTREL_IMPORT_PATH's.
+Expected<Component> OpenComponent(const std::string& file, std::vector<std::string> importPath);
 
 // Fails naming the first of the types that the library does not hold.
 Expected<void> CheckTypesExist(const Component& component, const std::vector<std::string>& types);

@@ -325,6 +325,10 @@ private:
     }
 
     void writeKindFields(const TypeInfo& type) {
+        if (type.wrappedInterface.kind != TypeHandle::Kind::None) {
+            out_.key("wrappedInterface");
+            writeReference(type.wrappedInterface);
+        }
         if (type.baseType.kind != TypeHandle::Kind::None) {
             out_.key("baseType");
             writeReference(type.baseType);

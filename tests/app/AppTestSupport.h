@@ -117,7 +117,9 @@ struct WindowUnderTest {
     RecordingShell* shell = nullptr;
     std::unique_ptr<frmMain> window;
 
-    explicit WindowUnderTest(std::unique_ptr<WebBrowser> browser = nullptr) {
+    // `installedHere`: the program folder is the installed programs' folder.
+    explicit WindowUnderTest(std::unique_ptr<WebBrowser> browser = nullptr,
+                             bool installedHere = false) {
         EnsureApplication();
         Platform platform;
         auto scriptedPicker = std::make_unique<ScriptedPicker>();
@@ -132,6 +134,7 @@ struct WindowUnderTest {
         platform.programFolder = [folder = programFolder.path()] { return folder; };
         platform.cacheFolder = [this] { return cacheFolder(); };
         platform.dataFolder = data.path();
+        if (installedHere) platform.installedProgramFolder = programFolder.path();
         WriteFile(data.file("default.html"), "<html><body>Installed</body></html>");
         WriteFile(programFolder.file("default.html"), "<html><body>Start</body></html>");
         window = std::make_unique<frmMain>(std::move(platform), std::move(browser));

@@ -445,7 +445,7 @@ namespace fs = std::filesystem;
 // written, else the user's cache folder, made owner-only on first use; the start page
 // comes from the program folder where it has one, else from the installed data folder.
 TEST(ReportFolder, TheProgramFolderWhereWritableElseTheCacheFolder) {
-    enum class Program { Writable, ReadOnly, ReadOnlyWithoutStartPage, Missing };
+    enum class Program { Writable, Installed, ReadOnly, ReadOnlyWithoutStartPage, Missing };
     struct Case {
         const char* name;
         Program program;
@@ -454,13 +454,14 @@ TEST(ReportFolder, TheProgramFolderWhereWritableElseTheCacheFolder) {
     };
     const Case cases[] = {
         {"writable", Program::Writable, false, "Start"},
+        {"installed, writable all the same", Program::Installed, true, "Start"},
         {"read-only", Program::ReadOnly, true, "Start"},
         {"read-only, start page installed", Program::ReadOnlyWithoutStartPage, true, "Installed"},
         {"missing", Program::Missing, true, "Installed"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WindowUnderTest ui;
+        WindowUnderTest ui(nullptr, c.program == Program::Installed);
         const std::string program = ui.programFolder.path();
         if (c.program == Program::ReadOnlyWithoutStartPage) fs::remove(program + "/default.html");
         if (c.program == Program::Missing) fs::remove_all(program);

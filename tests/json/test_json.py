@@ -117,9 +117,14 @@ class LibraryDocuments(unittest.TestCase):
             if "error" in expected["type"]:
                 continue  # the dump's view of the type failed; its attributes still agree
             self.assertNotIn("error", made, where)
-            self.assertEqual([(f["name"], f["memberId"], INVOKE_KINDS.get(f["invokeKind"]))
-                              for f in made["functions"]],
-                             [(f["name"], int(f["memid"]), int(f["invkind"])) for f in expected["funcs"]], where)
+            if "wrappedInterface" in made:
+                # It stores no functions; the dump lists the wrapped interface's.
+                self.assertEqual(made["functions"], [], where)
+            else:
+                self.assertEqual([(f["name"], f["memberId"], INVOKE_KINDS.get(f["invokeKind"]))
+                                  for f in made["functions"]],
+                                 [(f["name"], int(f["memid"]), int(f["invkind"]))
+                                  for f in expected["funcs"]], where)
             self.assertEqual([(v["name"], v["memberId"]) for v in made["variables"]],
                              [(v["name"], int(v["memid"])) for v in expected["vars"]], where)
 
