@@ -1,25 +1,72 @@
 #include "cli/Arguments.h"
 
 #include <array>
+#include <charconv>
+#include <optional>
+
+#include "typelib/text/CodePage.h"
 
 namespace vantrel::cli {
 
 namespace {
 
+Error usageError(std::string text) {
+    return makeError(2, std::move(text));
+}
+
+std::optional<uint32_t> parseNumber(std::string_view text) {
+    uint32_t number = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return number;
+}
+
+Expected<void> setOutFolder(Invocation& invocation, std::string_view folder) {
+    invocation.outFolder = folder;
+    return {};
+}
+
+Expected<void> addImportFolder(Invocation& invocation, std::string_view folder) {
+    invocation.importPath.emplace_back(folder);
+    return {};
+}
+
+Expected<void> setCodePage(Invocation& invocation, std::string_view value) {
+    const std::optional<uint32_t> codePage = parseNumber(value);
+    if (!codePage || !isWindowsAnsiCodePage(*codePage))
+        return usageError("--codepage " + std::string(value) +
+                          ": not a Windows ANSI code page (874, 932, 936, 949, 950, 1250 to 1258)");
+    invocation.reading.codePage = *codePage;
+    return {};
+}
+
+Expected<void> setResource(Invocation& invocation, std::string_view value) {
+    const std::optional<uint32_t> id = parseNumber(value);
+    if (!id || *id == 0 || *id > 0xFFFF)
+        return usageError("--resource " + std::string(value) + ": a resource id is a number from 1 to 65535");
+    invocation.reading.resourceId = *id;
+    return {};
+}
+
 struct OptionSpec {
     std::string_view flag;
-    std::string_view command;
-    bool takesValue;  // a value follows: "--out DIR" or "--out=DIR"
-    bool takesFile;   // then FILE [TYPE...]
+    std::string_view command;  // the command it selects; empty for one that sets a choice
+    std::string_view value;    // what follows, "--out DIR" or "--out=DIR"; empty for none
+    bool takesFile;            // the command works on FILE [TYPE...]
+    Expected<void> (*apply)(Invocation&, std::string_view value);
 };
 
-// Each mode of the tool is one row here and one row in the command table.
-constexpr std::array<OptionSpec, 5> Options{{
-    {"--out", "out", true, true},
-    {"--json", "json", false, true},
-    {"--help", "help", false, false},
-    {"-h", "help", false, false},
-    {"--version", "version", false, false},
+// Each command of the tool is one row here and one row in the command table.
+constexpr std::array<OptionSpec, 9> Options{{
+    {"--out", "out", "a folder", true, setOutFolder},
+    {"--json", "json", "", true, nullptr},
+    {"--libraries", "libraries", "", true, nullptr},
+    {"--import-path", "", "a folder", true, addImportFolder},
+    {"--codepage", "", "a code page", true, setCodePage},
+    {"--resource", "", "a resource id", true, setResource},
+    {"--help", "help", "", false, nullptr},
+    {"-h", "help", "", false, nullptr},
+    {"--version", "version", "", false, nullptr},
 }};
 
 const OptionSpec* findOption(std::string_view flag) {
@@ -28,13 +75,63 @@ const OptionSpec* findOption(std::string_view flag) {
     return nullptr;
 }
 
-Error usageError(std::string text) {
-    return makeError(2, std::move(text));
-}
-
 bool looksLikeOption(std::string_view argument) {
     return argument.size() > 1 && argument.front() == '-';
 }
+
+// Reads the options at the front of the command line; `next` is left at FILE.
+class OptionParser {
+public:
+    OptionParser(const std::vector<std::string_view>& arguments, Invocation& invocation)
+        : arguments_(arguments), invocation_(invocation) {}
+
+    Expected<void> parse() {
+        while (next_ < arguments_.size() && looksLikeOption(arguments_[next_])) {
+            if (arguments_[next_] == "--") {
+                ++next_;  // what follows is FILE [TYPE...], even when it begins with "-"
+                break;
+            }
+            VANTREL_CHECK(parseOption(arguments_[next_++]));
+        }
+        if (invocation_.reading.resourceId && invocation_.command == "libraries")
+            return usageError("--resource can't be combined with --libraries, which lists every library");
+        return {};
+    }
+
+    size_t next() const { return next_; }
+    bool takesFile() const { return takesFile_; }
+
+private:
+    Expected<void> parseOption(std::string_view flag) {
+        std::optional<std::string_view> value;
+        if (const size_t equals = flag.find('='); equals != std::string_view::npos) {
+            value = flag.substr(equals + 1);
+            flag = flag.substr(0, equals);
+        }
+        const OptionSpec* option = findOption(flag);
+        if (option == nullptr) return usageError("unknown option " + std::string(flag));
+        if (value && option->value.empty()) return usageError(std::string(flag) + " takes no value");
+        if (!option->value.empty()) {
+            if (!value && next_ < arguments_.size()) value = arguments_[next_++];
+            if (!value || value->empty()) return usageError(std::string(flag) + " needs " + std::string(option->value));
+        }
+        if (!option->command.empty()) {
+            if (!invocation_.command.empty())
+                return usageError(std::string(flag) + " can't be combined with " + std::string(commandFlag_));
+            invocation_.command = option->command;
+            commandFlag_ = flag;
+            takesFile_ = option->takesFile;
+        }
+        if (option->apply) VANTREL_CHECK(option->apply(invocation_, *value));
+        return {};
+    }
+
+    const std::vector<std::string_view>& arguments_;
+    Invocation& invocation_;
+    size_t next_ = 0;
+    bool takesFile_ = true;
+    std::string_view commandFlag_;
+};
 
 // diff [--json] OLD NEW, --json in any place.
 Expected<Invocation> parseDiff(const std::vector<std::string_view>& arguments) {
@@ -60,62 +157,6 @@ Expected<Invocation> parseDiff(const std::vector<std::string_view>& arguments) {
     return invocation;
 }
 
-constexpr std::string_view ImportPathFlag = "--import-path";
-
-// An option as given: "--out DIR" or "--out=DIR".
-struct GivenOption {
-    std::string_view flag;
-    std::string_view inlineValue;
-    bool hasInlineValue = false;
-};
-
-GivenOption splitOption(std::string_view argument) {
-    const size_t equals = argument.find('=');
-    if (equals == std::string_view::npos) return {argument, {}, false};
-    return {argument.substr(0, equals), argument.substr(equals + 1), true};
-}
-
-// The folder that follows the option, inline or as the next argument.
-Expected<std::string> folderOf(const GivenOption& given,
-                               const std::vector<std::string_view>& arguments, size_t& next) {
-    std::string value;
-    if (given.hasInlineValue) {
-        value = given.inlineValue;
-    } else if (next < arguments.size()) {
-        value = arguments[next++];
-    }
-    if (value.empty()) return usageError(std::string(given.flag) + " needs a folder");
-    return value;
-}
-
-// The options before FILE: any number of --import-path and at most one of the others.
-Expected<bool> parseOptions(const std::vector<std::string_view>& arguments, size_t& next,
-                            Invocation& invocation) {
-    bool takesFile = true;
-    while (next < arguments.size() && looksLikeOption(arguments[next])) {
-        if (arguments[next] == "--") {
-            ++next;  // what follows is FILE [TYPE...], even when it begins with "-"
-            break;
-        }
-        const GivenOption given = splitOption(arguments[next++]);
-        if (given.flag == ImportPathFlag) {
-            invocation.importPath.push_back(VANTREL_TRY(folderOf(given, arguments, next)));
-            continue;
-        }
-        const OptionSpec* option = findOption(given.flag);
-        if (option == nullptr) return usageError("unknown option " + std::string(given.flag));
-        if (!invocation.command.empty())
-            return usageError(std::string(given.flag) + " can't be combined with another command");
-        if (given.hasInlineValue && !option->takesValue)
-            return usageError(std::string(given.flag) + " takes no value");
-        if (option->takesValue) invocation.optionValue = VANTREL_TRY(folderOf(given, arguments, next));
-        invocation.command = option->command;
-        takesFile = option->takesFile;
-        if (!takesFile) break;
-    }
-    return takesFile;
-}
-
 }  // namespace
 
 bool IsDiffCommand(const std::vector<std::string_view>& arguments) {
@@ -125,9 +166,11 @@ bool IsDiffCommand(const std::vector<std::string_view>& arguments) {
 Expected<Invocation> ParseArguments(const std::vector<std::string_view>& arguments) {
     if (IsDiffCommand(arguments)) return parseDiff(arguments);
     Invocation invocation;
-    size_t next = 0;
-    const bool takesFile = VANTREL_TRY(parseOptions(arguments, next, invocation));
-    if (!takesFile) {
+    OptionParser options(arguments, invocation);
+    VANTREL_CHECK(options.parse());
+    size_t next = options.next();
+
+    if (!options.takesFile()) {
         if (next < arguments.size())
             return usageError("unexpected argument " + std::string(arguments[next]));
         return invocation;
@@ -135,27 +178,45 @@ Expected<Invocation> ParseArguments(const std::vector<std::string_view>& argumen
     if (next >= arguments.size()) return usageError("no component file given");
     invocation.file = arguments[next++];
     for (; next < arguments.size(); ++next) invocation.types.emplace_back(arguments[next]);
+    if (invocation.command == "libraries" && !invocation.types.empty())
+        return usageError("unexpected argument " + invocation.types.front() + ": --libraries takes no types");
     if (invocation.command.empty()) invocation.command = invocation.types.empty() ? "list" : "pages";
     return invocation;
 }
 
 std::string UsageText() {
     return "Usage:\n"
-           "  vantrel-report FILE                  list the names of the library's types, one per line\n"
-           "  vantrel-report FILE TYPE...          write each type's member report page to standard output\n"
-           "  vantrel-report --out DIR FILE [TYPE...]\n"
+           "  vantrel-report [OPTION...] FILE      list the names of the library's types, one per line\n"
+           "  vantrel-report [OPTION...] FILE TYPE...\n"
+           "                                       write each type's member report page to standard output\n"
+           "  vantrel-report --out DIR [OPTION...] FILE [TYPE...]\n"
            "                                       write the pages as files into DIR, named\n"
            "                                       FILE_TYPE.html; every type when none is named\n"
-           "  vantrel-report --json FILE [TYPE...] write all the library holds (or the named types)\n"
+           "  vantrel-report --json [OPTION...] FILE [TYPE...]\n"
+           "                                       write all the library holds (or the named types)\n"
            "                                       as one JSON document to standard output\n"
            "  vantrel-report diff [--json] OLD NEW compare two builds of a library: what was added,\n"
            "                                       removed and changed, and whom it breaks\n"
+           "  vantrel-report --libraries [--codepage N] FILE\n"
+           "                                       list the type libraries FILE carries: resource id\n"
+           "                                       (- for a type library file), name, version and\n"
+           "                                       number of types, tab-separated\n"
            "  vantrel-report --import-path DIR ...  (before the rest, any number of times) look for\n"
            "                                       imported libraries in DIR too, see below\n"
            "  vantrel-report --help                show this text\n"
            "  vantrel-report --version             show the version\n"
            "\n"
+           "Options:\n"
+           "  --resource ID    read the TYPELIB resource ID of FILE; without it, resource 1, else\n"
+           "                   the lowest id (as the Vantrel window does)\n"
+           "  --codepage N     decode names and strings in Windows code page N: 874, 932, 936, 949,\n"
+           "                   950 or 1250 to 1258\n"
+           "\n"
            "FILE is a type library (.tlb, .olb) or a component that carries one (.dll, .ocx, .exe).\n"
+           "Names and strings are 8-bit text: a library whose locale names a language is read in\n"
+           "that language's Windows code page; one whose locale is neutral is read in the code\n"
+           "page its text reveals, else in the one of the user's locale (LC_ALL, LC_CTYPE, LANG)\n"
+           "when that decodes it, else in the first of 932, 936, 949, 950 that does.\n"
            "Pages are UTF-8 HTML, exactly as the Vantrel window writes them, with FILE as an\n"
            "absolute path in title and heading; several pages follow each other without a separator.\n"
            "Types FILE borrows from other type libraries are found without a registry: in a library\n"

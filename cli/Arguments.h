@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "typelib/file/Error.h"
+#include "typelib/read/ReadOptions.h"
 
 namespace vantrel::cli {
 
 struct Invocation {
     std::string command;             // a name in the command table: "list", "pages", "out", ...
-    std::string optionValue;         // the value of an option that takes one (--out DIR)
+    std::string outFolder;           // --out DIR
+    ReadOptions reading;             // --codepage N, --resource ID
     std::string file;                // the component file
     std::vector<std::string> types;  // type names, in the order given
     // diff: the newer build (`file` is the older one), and whether to write JSON.

@@ -25,11 +25,12 @@ Expected<int> exitsWithZero(const Invocation& invocation) {
     return 0;
 }
 
-constexpr std::array<Command, 7> Commands{{
+constexpr std::array<Command, 8> Commands{{
     {"list", exitsWithZero<RunList>},
     {"pages", exitsWithZero<RunPages>},
     {"out", exitsWithZero<RunOut>},
     {"json", exitsWithZero<RunJson>},
+    {"libraries", exitsWithZero<RunLibraries>},
     {"diff", RunDiff},
     {"help", exitsWithZero<RunHelp>},
     {"version", exitsWithZero<RunVersion>},
@@ -52,17 +53,13 @@ Expected<int> RunCommand(const Invocation& invocation) {
     return makeError(errc::InvalidArgument, "no such command: " + invocation.command);
 }
 
-Expected<Component> OpenComponent(const Invocation& invocation) {
-    return OpenComponent(invocation.file, invocation.importPath);
-}
-
-Expected<Component> OpenComponent(const std::string& file,
-                                  std::vector<std::string> importPath) {
+Expected<Component> OpenComponent(const std::string& file, const Invocation& invocation) {
     std::string path = absolutePath(file);
     TypeLibraryLoader loader;
+    std::vector<std::string> importPath = invocation.importPath;
     for (std::string& folder : importPathFromEnvironment()) importPath.push_back(std::move(folder));
     loader.SetImportPath(std::move(importPath));
-    TypeLibrary library = VANTREL_TRY(loader.OpenFromFile(path));
+    TypeLibrary library = VANTREL_TRY(loader.OpenFromFile(path, invocation.reading));
     return Component{std::move(path), std::move(library)};
 }
 

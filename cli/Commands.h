@@ -17,11 +17,10 @@ struct Component {
     std::string path;
     TypeLibrary library;
 };
-// The component of the invocation, its imports also looked for on the import path: the
-// --import-path folders, then VANTREL_IMPORT_PATH's.
-Expected<Component> OpenComponent(const Invocation& invocation);
-// `file` with its own loader and the given import path, then VANTREL_IMPORT_PATH's.
-Expected<Component> OpenComponent(const std::string& file, std::vector<std::string> importPath);
+// The component `file`, its imports also looked for on the import path (the invocation's
+// --import-path folders, then VANTREL_IMPORT_PATH's), read with the invocation's code
+// page and resource.
+Expected<Component> OpenComponent(const std::string& file, const Invocation& invocation);
 
 // Fails naming the first of the types that the library does not hold.
 Expected<void> CheckTypesExist(const Component& component, const std::vector<std::string>& types);
@@ -35,6 +34,7 @@ Expected<void> WriteToStandardOutput(std::string_view bytes);
 Expected<void> RunList(const Invocation& invocation);
 Expected<void> RunPages(const Invocation& invocation);
 Expected<void> RunOut(const Invocation& invocation);
+Expected<void> RunLibraries(const Invocation& invocation);
 Expected<void> RunHelp(const Invocation& invocation);
 Expected<void> RunVersion(const Invocation& invocation);
 Expected<void> RunJson(const Invocation& invocation);

@@ -21,8 +21,8 @@ int statusOf(json::Verdict verdict) {
 Expected<int> RunDiff(const Invocation& invocation) {
     // Each library is opened by a loader of its own, so that the two builds, which share
     // a LIBID, are never taken for one another when imports are resolved.
-    const Component before = VANTREL_TRY(OpenComponent(invocation.file, invocation.importPath));
-    const Component after = VANTREL_TRY(OpenComponent(invocation.newFile, invocation.importPath));
+    const Component before = VANTREL_TRY(OpenComponent(invocation.file, invocation));
+    const Component after = VANTREL_TRY(OpenComponent(invocation.newFile, invocation));
     const std::vector<json::Change> changes = json::DiffLibraries(before.library, after.library);
     if (invocation.json)
         VANTREL_CHECK(WriteToStandardOutput(

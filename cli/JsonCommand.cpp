@@ -5,7 +5,7 @@
 namespace vantrel::cli {
 
 Expected<void> RunJson(const Invocation& invocation) {
-    const Component component = VANTREL_TRY(OpenComponent(invocation));
+    const Component component = VANTREL_TRY(OpenComponent(invocation.file, invocation));
     std::vector<SearchData> types;
     types.reserve(invocation.types.size());
     for (const std::string& type : invocation.types)

@@ -4,7 +4,7 @@
 namespace vantrel::cli {
 
 Expected<void> RunList(const Invocation& invocation) {
-    const Component component = VANTREL_TRY(OpenComponent(invocation));
+    const Component component = VANTREL_TRY(OpenComponent(invocation.file, invocation));
     std::string listing;
     for (const std::string& name : TypeNames(component.library)) {
         listing += name;

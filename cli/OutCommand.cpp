@@ -25,11 +25,11 @@ Expected<void> makeFolder(const std::string& folder) {
 }  // namespace
 
 Expected<void> RunOut(const Invocation& invocation) {
-    const Component component = VANTREL_TRY(OpenComponent(invocation));
+    const Component component = VANTREL_TRY(OpenComponent(invocation.file, invocation));
     VANTREL_CHECK(CheckTypesExist(component, invocation.types));
     const std::vector<std::string> types =
         invocation.types.empty() ? TypeNames(component.library) : invocation.types;
-    VANTREL_CHECK(makeFolder(invocation.optionValue));
+    VANTREL_CHECK(makeFolder(invocation.outFolder));
 
     Progress progress(types.size(), ProgressThreshold);
     // Types whose names differ only in case give the same page; it is written once.
@@ -39,7 +39,7 @@ Expected<void> RunOut(const Invocation& invocation) {
         if (written.insert(fileName).second) {
             const std::string page =
                 VANTREL_TRY(GetProperties(component.library, component.path, type, component.path));
-            VANTREL_CHECK(WritePageFile(invocation.optionValue, fileName, page));
+            VANTREL_CHECK(WritePageFile(invocation.outFolder, fileName, page));
         }
         progress.advance();
     }

@@ -5,7 +5,7 @@
 namespace vantrel::cli {
 
 Expected<void> RunPages(const Invocation& invocation) {
-    const Component component = VANTREL_TRY(OpenComponent(invocation));
+    const Component component = VANTREL_TRY(OpenComponent(invocation.file, invocation));
     // Every name is checked before the first page goes out.
     VANTREL_CHECK(CheckTypesExist(component, invocation.types));
     for (const std::string& type : invocation.types) {

@@ -14,6 +14,7 @@
 
 #include "typelib/file/Error.h"
 #include "typelib/model/TypeInfo.h"
+#include "typelib/read/ReadOptions.h"
 
 namespace vantrel {
 
@@ -164,8 +165,8 @@ public:
     // Folders searched, in order, for imported libraries found nowhere else (see
     // LibraryCatalog.h); the window and the tool pass VANTREL_IMPORT_PATH's.
     void SetImportPath(std::vector<std::string> folders);
-    // Opens a type library file (MSFT), or the TYPELIB resource of a PE file.
-    Expected<TypeLibrary> OpenFromFile(const std::string& path);
+    // Opens a type library file (MSFT), or a TYPELIB resource of a PE file.
+    Expected<TypeLibrary> OpenFromFile(const std::string& path, const ReadOptions& options = {});
     // The same from bytes already in memory; `path` is used in messages.
     Expected<TypeLibrary> OpenFromBytes(std::span<const uint8_t> bytes, const std::string& path);
 

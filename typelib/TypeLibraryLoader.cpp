@@ -10,8 +10,8 @@ void TypeLibraryLoader::SetImportPath(std::vector<std::string> folders) {
     catalog_->setSearchPath(std::move(folders));
 }
 
-Expected<TypeLibrary> TypeLibraryLoader::OpenFromFile(const std::string& path) {
-    LibraryInfo info = VANTREL_TRY(readTypeLibraryFile(path));
+Expected<TypeLibrary> TypeLibraryLoader::OpenFromFile(const std::string& path, const ReadOptions& options) {
+    LibraryInfo info = VANTREL_TRY(readTypeLibraryFile(path, options));
     return TypeLibrary(catalog_->adopt(path, std::move(info)));
 }
 

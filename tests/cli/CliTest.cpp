@@ -123,7 +123,7 @@ TEST(Cli, OutCreatesAMissingFolderAndReplacesAnOldPage) {
 TEST(Cli, HelpAndVersion) {
     const ToolResult help = RunTool({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
-    EXPECT_NE(help.out.find("vantrel-report --out DIR FILE [TYPE...]"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("vantrel-report --out DIR [OPTION...] FILE [TYPE...]"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("built-in OLE\nAutomation library (stdole2)"), std::string::npos) << help.out;
     EXPECT_NE(help.out.find("VANTREL_IMPORT_PATH"), std::string::npos) << help.out;
     const ToolResult version = RunTool({"--version"});

@@ -34,7 +34,7 @@ std::string wholeFileOutcome(const std::string& path) {
 }
 
 std::string fileOutcome(const std::string& path, const FileReadLimits& limits, FileReadStats* stats = nullptr) {
-    return outcomeText(readTypeLibraryFile(path, limits, stats), path);
+    return outcomeText(readTypeLibraryFile(path, {}, limits, stats), path);
 }
 
 bool isPeWithTypeLib(const std::string& path) {
@@ -106,7 +106,7 @@ TEST(TypeLibraryFile, LargeImageReadsLittleOfTheFile) {
     const std::string path = realLibraryPath("msxml3.dll");
     if (!fs::exists(path)) GTEST_SKIP() << "no real libraries";
     FileReadStats stats;
-    Expected<LibraryInfo> library = readTypeLibraryFile(path, FileReadLimits{}, &stats);
+    Expected<LibraryInfo> library = readTypeLibraryFile(path, {}, FileReadLimits{}, &stats);
     ASSERT_TRUE(library) << library.error().description;
     EXPECT_EQ(library->name, "MSXML2");
     EXPECT_FALSE(stats.readWhole);

@@ -1,6 +1,7 @@
 #include "typelib/container/PeResources.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "typelib/file/ByteReader.h"
@@ -253,9 +254,13 @@ Expected<TypeLibResourcePlaces> findTypeLibResourcePlaces(LibraryFile& file, std
 namespace {
 
 template <class Resource>
-const Resource* defaultOf(const std::vector<Resource>& resources) {
+const Resource* chosenOf(const std::vector<Resource>& resources, std::optional<uint32_t> id) {
     const Resource* best = nullptr;
     for (const Resource& resource : resources) {
+        if (id) {
+            if (resource.id == *id) return &resource;
+            continue;
+        }
         if (resource.id == 1) return &resource;
         if (!best || resource.id < best->id) best = &resource;
     }
@@ -264,12 +269,18 @@ const Resource* defaultOf(const std::vector<Resource>& resources) {
 
 }  // namespace
 
-const TypeLibResource* defaultTypeLibResource(const std::vector<TypeLibResource>& resources) {
-    return defaultOf(resources);
+const TypeLibResource* chooseTypeLibResource(const std::vector<TypeLibResource>& resources,
+                                             std::optional<uint32_t> id) {
+    return chosenOf(resources, id);
 }
 
-const TypeLibResourcePlace* defaultTypeLibResource(const std::vector<TypeLibResourcePlace>& resources) {
-    return defaultOf(resources);
+const TypeLibResourcePlace* chooseTypeLibResource(const std::vector<TypeLibResourcePlace>& resources,
+                                                  std::optional<uint32_t> id) {
+    return chosenOf(resources, id);
+}
+
+const TypeLibResource* defaultTypeLibResource(const std::vector<TypeLibResource>& resources) {
+    return chosenOf(resources, std::nullopt);
 }
 
 }  // namespace vantrel

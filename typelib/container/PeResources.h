@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -49,8 +50,12 @@ struct TypeLibResourcePlaces {
 // section), means only the whole file can tell the outcome.
 Expected<TypeLibResourcePlaces> findTypeLibResourcePlaces(LibraryFile& file, std::span<const uint8_t> head);
 
-// The one a caller reads by default: id 1, else the lowest id; null when there is none.
+// The resource with `id`; without an id the one a caller reads by default: id 1, else
+// the lowest id. Null when there is none.
+const TypeLibResource* chooseTypeLibResource(const std::vector<TypeLibResource>& resources,
+                                             std::optional<uint32_t> id);
+const TypeLibResourcePlace* chooseTypeLibResource(const std::vector<TypeLibResourcePlace>& resources,
+                                                  std::optional<uint32_t> id);
 const TypeLibResource* defaultTypeLibResource(const std::vector<TypeLibResource>& resources);
-const TypeLibResourcePlace* defaultTypeLibResource(const std::vector<TypeLibResourcePlace>& resources);
 
 }  // namespace vantrel

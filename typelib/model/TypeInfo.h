@@ -203,6 +203,7 @@ struct LibraryInfo {
     LibraryFormat format = LibraryFormat::Msft;
     Guid libid;
     uint32_t lcid = 0;
+    uint32_t codePage = 0;  // the one names and strings were decoded in
     SysKind sysKind = SysKind::Win32;
     uint16_t majorVersion = 0;
     uint16_t minorVersion = 0;

@@ -8,6 +8,7 @@
 #include "typelib/msft/MsftImports.h"
 #include "typelib/msft/MsftMembers.h"
 #include "typelib/msft/MsftNameTable.h"
+#include "typelib/msft/MsftRawTexts.h"
 #include "typelib/msft/MsftReferences.h"
 #include "typelib/msft/MsftSegments.h"
 #include "typelib/msft/MsftStringTable.h"
@@ -22,9 +23,8 @@ namespace {
 class MsftLibraryReader {
 public:
     MsftLibraryReader(const ByteReader& blob, const MsftHeader& header, const MsftSegments& segments,
-                      const std::string& path)
-        : blob_(blob), header_(header), segments_(segments), path_(path),
-          codePage_(codePageForLcid(header.lcid)),
+                      const std::string& path, uint32_t codePage)
+        : blob_(blob), header_(header), segments_(segments), path_(path), codePage_(codePage),
           names_(segments.names, codePage_, *library_.names), strings_(segments.strings, codePage_),
           imports_(segments.importInfo, segments.importFiles, segments.guids, codePage_, library_),
           hrefTypes_(header.typeCount, imports_),
@@ -47,6 +47,7 @@ private:
         library_.name = VANTREL_TRY(names_.name(header_.name));
         library_.libid = VANTREL_TRY(readMsftGuid(segments_.guids, header_.libidGuid));
         library_.lcid = header_.libraryLcid;
+        library_.codePage = codePage_;
         library_.sysKind = static_cast<SysKind>(header_.sysKind());
         library_.majorVersion = header_.majorVersion;
         library_.minorVersion = header_.minorVersion;
@@ -139,7 +140,8 @@ private:
 
 }  // namespace
 
-Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> bytes, const std::string& path) {
+Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> bytes, const std::string& path,
+                                      uint32_t forcedCodePage) {
     const ByteReader blob(bytes, "the type library");
     const MsftHeader header = VANTREL_TRY(readMsftHeader(blob));
     const MsftSegments segments = VANTREL_TRY(readMsftSegments(blob, header.segmentDirectory));
@@ -147,7 +149,9 @@ Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> bytes, const std:
         return damaged("the typeinfo table is too short for the " + std::to_string(header.typeCount) +
                        " types the header claims");
     }
-    MsftLibraryReader reader(blob, header, segments, path);
+    const uint32_t codePage = libraryCodePage(
+        header.libraryLcid, [&](const RawTextVisitor& visit) { visitMsftRawTexts(segments, visit); }, forcedCodePage);
+    MsftLibraryReader reader(blob, header, segments, path, codePage);
     return reader.read();
 }
 

@@ -11,7 +11,9 @@ namespace vantrel {
 
 // Errors carry descriptions without the file name ("type 12 points past the end of
 // the file"); member errors of single types are stored in TypeInfo::memberError, there
-// prefixed with `path`.
-Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> blob, const std::string& path);
+// prefixed with `path`. Names and strings are decoded in `forcedCodePage` when it is not
+// 0, else in the code page that libraryCodePage chooses.
+Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> blob, const std::string& path,
+                                      uint32_t forcedCodePage = 0);
 
 }  // namespace vantrel

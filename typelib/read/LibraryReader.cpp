@@ -29,10 +29,10 @@ Error damagedFile(const std::string& path, const Error& error) {
     return makeError(error.number, "The type library '" + path + "' is damaged: " + error.description);
 }
 
-Expected<LibraryInfo> readBlob(std::span<const uint8_t> blob, const std::string& path) {
+Expected<LibraryInfo> readBlob(std::span<const uint8_t> blob, const std::string& path, const ReadOptions& options) {
     if (startsWith(blob, "SLTG")) return sltgNotSupported(path);
     if (!startsWith(blob, "MSFT")) return notALibrary(path);
-    Expected<LibraryInfo> library = readMsftLibrary(blob, path);
+    Expected<LibraryInfo> library = readMsftLibrary(blob, path, options.codePage);
     if (!library) return damagedFile(path, library.error());
     return library;
 }
@@ -41,52 +41,67 @@ Error peDamaged(const std::string& path, const Error& error) {
     return makeError(error.number, "The PE file '" + path + "' is damaged: " + error.description);
 }
 
-Error noTypeLibResource(const std::string& path) {
+// No resource at all, or none with the id asked for.
+Error noTypeLibResource(const std::string& path, const ReadOptions& options) {
+    if (options.resourceId) {
+        return makeError(errc::CantLoadLibrary, "'" + path + "' has no TYPELIB resource with the id " +
+                                                    std::to_string(*options.resourceId));
+    }
     return makeError(errc::CantLoadLibrary,
                      "'" + path + "' has no TYPELIB resource, so it carries no type library");
 }
 
+Error noResourcesInLibraryFile(const std::string& path) {
+    return makeError(errc::CantLoadLibrary,
+                     "'" + path + "' is not a PE file, so it has no TYPELIB resources to choose from");
+}
+
 // The chosen TYPELIB resource's data, whichever way it was read.
-Expected<LibraryInfo> readResourceData(uint32_t id, std::span<const uint8_t> data, const std::string& path) {
+Expected<LibraryInfo> readResourceData(uint32_t id, std::span<const uint8_t> data, const std::string& path,
+                                       const ReadOptions& options) {
     if (!startsWith(data, "SLTG") && !startsWith(data, "MSFT")) {
         return makeError(errc::InvalidDataRead, "The TYPELIB resource " + std::to_string(id) + " of '" +
                                                     path + "' is not a type library");
     }
-    return readBlob(data, path);
+    return readBlob(data, path, options);
 }
 
-Expected<LibraryInfo> readPeImage(std::span<const uint8_t> image, const std::string& path) {
+Expected<LibraryInfo> readPeImage(std::span<const uint8_t> image, const std::string& path,
+                                  const ReadOptions& options) {
     Expected<std::vector<TypeLibResource>> resources = findTypeLibResources(image);
     if (!resources) return peDamaged(path, resources.error());
-    const TypeLibResource* chosen = defaultTypeLibResource(*resources);
-    if (!chosen) return noTypeLibResource(path);
-    return readResourceData(chosen->id, chosen->data, path);
+    const TypeLibResource* chosen = chooseTypeLibResource(*resources, options.resourceId);
+    if (!chosen) return noTypeLibResource(path, options);
+    return readResourceData(chosen->id, chosen->data, path, options);
 }
 
 // A large PE file read in parts after its head: the resource section, then the chosen
 // resource's data unless the section holds it. Null when any part fails; only the
 // whole file can then tell what the outcome is.
-std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, std::span<const uint8_t> head) {
+std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, std::span<const uint8_t> head,
+                                                       const ReadOptions& options) {
     const Expected<TypeLibResourcePlaces> found = findTypeLibResourcePlaces(file, head);
     if (!found) return std::nullopt;
-    const TypeLibResourcePlace* chosen = defaultTypeLibResource(found->places);
-    if (!chosen) return noTypeLibResource(file.path());
+    const TypeLibResourcePlace* chosen = chooseTypeLibResource(found->places, options.resourceId);
+    if (!chosen) return noTypeLibResource(file.path(), options);
     if (const std::span<const uint8_t> data = found->inSection(*chosen); data.size() == chosen->size)
-        return readResourceData(chosen->id, data, file.path());
+        return readResourceData(chosen->id, data, file.path(), options);
     Expected<FileBuffer> data = file.readAt(chosen->fileOffset, chosen->size);
     if (!data) return std::nullopt;
-    return readResourceData(chosen->id, *data, file.path());
+    return readResourceData(chosen->id, *data, file.path(), options);
 }
 
 }  // namespace
 
-Expected<LibraryInfo> readTypeLibrary(std::span<const uint8_t> bytes, const std::string& path) {
-    if (isPeImage(bytes)) return readPeImage(bytes, path);
-    return readBlob(bytes, path);
+Expected<LibraryInfo> readTypeLibrary(std::span<const uint8_t> bytes, const std::string& path,
+                                      const ReadOptions& options) {
+    if (isPeImage(bytes)) return readPeImage(bytes, path, options);
+    if (options.resourceId) return noResourcesInLibraryFile(path);
+    return readBlob(bytes, path, options);
 }
 
-Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const FileReadLimits& limits,
-                                          FileReadStats* stats) {
+Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const ReadOptions& options,
+                                          const FileReadLimits& limits, FileReadStats* stats) {
     if (stats) *stats = FileReadStats{};
     Expected<LibraryFile> opened = LibraryFile::open(path);
     if (!opened) return opened.error();
@@ -97,17 +112,34 @@ Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const FileRea
     std::optional<Expected<LibraryInfo>> result;
     if (file.size() >= limits.partsFrom) {
         if (Expected<FileBuffer> head = file.readAt(0, std::min(limits.headSize, file.size()))) {
-            if (isPeImage(*head)) result = readPeFileInParts(file, *head);
+            if (isPeImage(*head)) result = readPeFileInParts(file, *head, options);
             bytes = std::move(*head);
         }
     }
     const bool readWhole = !result;
     if (readWhole) {
         const Expected<void> rest = file.readRest(bytes);
-        result = rest ? readTypeLibrary(bytes, path) : Expected<LibraryInfo>(rest.error());
+        result = rest ? readTypeLibrary(bytes, path, options) : Expected<LibraryInfo>(rest.error());
     }
     if (stats) *stats = FileReadStats{file.bytesRead(), readWhole};
     return std::move(*result);
+}
+
+Expected<std::vector<CarriedLibrary>> readCarriedLibraries(const std::string& path, const ReadOptions& options) {
+    const FileBuffer bytes = VANTREL_TRY(readWholeFile(path));
+    std::vector<CarriedLibrary> carried;
+    if (!isPeImage(bytes)) {
+        if (!startsWith(bytes, "SLTG") && !startsWith(bytes, "MSFT")) return notALibrary(path);
+        carried.push_back({0, readBlob(bytes, path, options)});
+        return carried;
+    }
+    Expected<std::vector<TypeLibResource>> resources = findTypeLibResources(bytes);
+    if (!resources) return peDamaged(path, resources.error());
+    if (resources->empty()) return noTypeLibResource(path, ReadOptions{});
+    std::sort(resources->begin(), resources->end(), [](const auto& x, const auto& y) { return x.id < y.id; });
+    for (const TypeLibResource& resource : *resources)
+        carried.push_back({resource.id, readResourceData(resource.id, resource.data, path, options)});
+    return carried;
 }
 
 }  // namespace vantrel

@@ -6,14 +6,17 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "typelib/file/Error.h"
 #include "typelib/model/TypeInfo.h"
+#include "typelib/read/ReadOptions.h"
 
 namespace vantrel {
 
 // `path` names the file in error descriptions.
-Expected<LibraryInfo> readTypeLibrary(std::span<const uint8_t> bytes, const std::string& path);
+Expected<LibraryInfo> readTypeLibrary(std::span<const uint8_t> bytes, const std::string& path,
+                                      const ReadOptions& options = {});
 
 // How readTypeLibraryFile reads a file; tests lower the sizes to read small files in parts.
 struct FileReadLimits {
@@ -34,7 +37,18 @@ struct FileReadStats {
 // The type library of the file at `path`. The library or error is always the one that
 // readWholeFile followed by readTypeLibrary gives: whenever a part can't be read or
 // the PE layout reaches out of what was read, the whole file is read after all.
-Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const FileReadLimits& limits = {},
-                                          FileReadStats* stats = nullptr);
+Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const ReadOptions& options = {},
+                                          const FileReadLimits& limits = {}, FileReadStats* stats = nullptr);
+
+// One type library of a file: the TYPELIB resource's id (0 for a type library file) and
+// the library read from it, or why it can't be read.
+struct CarriedLibrary {
+    uint32_t resourceId = 0;
+    Expected<LibraryInfo> library;
+};
+
+// Every type library the file carries, in resource-id order; an error only when the
+// file can't be read or is neither a type library nor a PE file with TYPELIB resources.
+Expected<std::vector<CarriedLibrary>> readCarriedLibraries(const std::string& path, const ReadOptions& options = {});
 
 }  // namespace vantrel
