@@ -120,6 +120,46 @@ TEST(Cli, OutCreatesAMissingFolderAndReplacesAnOldPage) {
     EXPECT_EQ(ReadWhole(folder / "Fixture.tlb_FxColor.html"), expectedPage(FixturePath, "FxColor"));
 }
 
+// Which library of a file, and in which code page: the options as the tool's user gives
+// them, checked against the library opened directly with the same choice.
+TEST(Cli, ResourceAndCodePageChooseWhatIsRead) {
+    const std::string two = FixturesDir + "/TwoLibraries.dll";
+    const std::string names = FixturesDir + "/Names.tlb";
+    const auto typeList = [](const std::string& path, ReadOptions options) {
+        TypeLibraryLoader loader;
+        const Collection<TypeEntry> types = loader.OpenFromFile(path, options)->Types();
+        std::string list;
+        for (const TypeEntry& type : types.items()) list += type.Name() + "\n";
+        return list;
+    };
+    struct Case {
+        std::vector<std::string> arguments;
+        std::string out;
+    };
+    const Case cases[] = {
+        {{two}, typeList(two, {})},
+        {{"--resource", "2", two}, typeList(two, ReadOptions{0, 2})},
+        {{"--resource=1", two}, typeList(two, ReadOptions{0, 1})},
+        {{"--codepage", "1251", names}, typeList(names, ReadOptions{1251, {}})},
+        {{"--libraries", two}, "1\tVantrelFixture\t2.5\t" + std::to_string(openFixture(FixturePath).Types().items().size()) +
+                                   "\n2\tVantrelSecond\t1.0\t4\n"},
+        {{"--codepage", "1252", "--libraries", names}, "-\tVantrelNames\t1.0\t" +
+                                                           std::to_string(openFixture(names).Types().items().size()) + "\n"},
+    };
+    EXPECT_NE(cases[0].out, cases[1].out);
+    EXPECT_NE(cases[3].out, typeList(names, {}));  // 1251 reads the German names otherwise
+    for (const Case& c : cases) {
+        const ToolResult result = RunTool(c.arguments);
+        EXPECT_EQ(result.exitStatus, 0) << c.arguments.front() << "\n" << result.err;
+        EXPECT_EQ(result.out, c.out) << c.arguments.front();
+    }
+    // Pages of another resource, into files as on standard output.
+    const TempFolder out("vantrel-out");
+    ASSERT_EQ(RunTool({"--resource", "2", "--out", out.path().string(), two, "SecondKind"}).exitStatus, 0);
+    EXPECT_EQ(ReadWhole(out.path() / "TwoLibraries.dll_SecondKind.html"),
+              RunTool({"--resource", "2", two, "SecondKind"}).out);
+}
+
 TEST(Cli, HelpAndVersion) {
     const ToolResult help = RunTool({"--help"});
     EXPECT_EQ(help.exitStatus, 0);
@@ -196,6 +236,16 @@ TEST(Cli, FailuresGiveAMessageAndAnExitStatus) {
         {{"--import-path=", FixturePath}, 2, "--import-path"},
         {{"--import-path", out.path().string()}, 2, "no component file"},
         {{"--out", out.path().string(), "--help"}, 2, "--help"},
+        {{"--codepage", "437", FixturePath}, 2, "437"},
+        {{"--codepage=x", FixturePath}, 2, "--codepage"},
+        {{"--resource", "0", FixturePath}, 2, "--resource"},
+        {{"--resource", "65536", FixturePath}, 2, "--resource"},
+        {{"--libraries", FixturePath, "IFxDual"}, 2, "IFxDual"},
+        {{"--libraries", "--resource", "1", FixturePath}, 2, "--resource"},
+        {{"--out", out.path().string(), "--libraries", FixturePath}, 2, "--libraries"},
+        {{"--resource", "3", FixturesDir + "/TwoLibraries.dll"}, 1, "3"},
+        {{"--resource", "1", FixturePath}, 1, "Fixture.tlb"},
+        {{"--libraries", FixturesDir + "/NoTypeLib.dll"}, 1, "NoTypeLib.dll"},
     };
     for (const Case& c : cases) {
         std::string shown;
