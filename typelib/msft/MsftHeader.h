@@ -12,8 +12,9 @@ inline constexpr uint32_t kMsftMagic = 0x5446534D;  // "MSFT"
 
 struct MsftHeader {
     int32_t libidGuid = -1;  // GUID-table offset
-    uint32_t lcid = 0;         // the names' locale: it picks their code page
-    uint32_t libraryLcid = 0;  // the library's own lcid attribute, 0 for language-neutral
+    uint32_t lcid = 0;         // the writer's locale: VB6 writes 0x409 whatever the text's language
+    uint32_t libraryLcid = 0;  // the library's own lcid attribute, 0 for language-neutral; it
+                               // picks the code page of names and strings
     uint32_t varFlags = 0;   // bits 0-3 SYSKIND
     uint16_t majorVersion = 0;
     uint16_t minorVersion = 0;
