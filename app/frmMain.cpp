@@ -175,7 +175,7 @@ Expected<std::vector<std::string>> frmMain::GetTypeNames() const {
     const int16_t count = VANTREL_TRY(types.Count());
     std::vector<std::string> names;
     names.reserve(static_cast<size_t>(count));
-    for (int16_t i = 1; i <= count; ++i) names.push_back(VANTREL_TRY(types.Item(i)).Name());
+    for (int16_t i = 1; i <= count; ++i) names.emplace_back(VANTREL_TRY(types.Item(i)).Name());
     return names;
 }
 

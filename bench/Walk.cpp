@@ -60,7 +60,7 @@ Expected<size_t> buildAllPages(const TypeLibrary& library) {
     size_t total = 0;
     const Collection<TypeEntry> types = library.Types();
     for (const TypeEntry& type : types.items()) {
-        Expected<std::string> page = GetProperties(library, path, type.Name(), path);
+        Expected<std::string> page = GetProperties(library, path, std::string(type.Name()), path);
         if (page) total += page->size();
     }
     return total;

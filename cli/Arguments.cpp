@@ -239,7 +239,11 @@ std::string UsageText() {
            "(added types, members added at the end, doc strings). With --json it writes the\n"
            "changes as diff.schema.json, beside the other, describes. A file named diff is\n"
            "given as ./diff.\n"
-           "Exit status: 0 on success, 1 on an error, 2 on a wrong command line.\n"
+           "With --out, a page that fails (a damaged type, a file that can't be written) is named\n"
+           "on standard error and the other pages are still written.\n"
+           "On a terminal, control characters in names are shown as \\xNN.\n"
+           "Exit status: 0 on success, 1 on an error, 2 on a wrong command line, 3 when --out\n"
+           "wrote some pages but not all.\n"
            "diff: 0 when the libraries are the same, 1 when every change is compatible, 2 when a\n"
            "change breaks clients, 3 on an error or a wrong command line.\n";
 }

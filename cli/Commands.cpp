@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "cli/TerminalText.h"
 #include "typelib/imports/ImportPath.h"
 
 namespace vantrel::cli {
@@ -67,24 +68,32 @@ Expected<void> CheckTypesExist(const Component& component, const std::vector<std
     for (const std::string& type : types)
         if (!component.library.FindType(type, AllTypesFilter))
             return makeError(errc::ElementNotFound,
-                             "no type named \"" + type + "\" in " + component.path);
+                             "There is no type named \"" + type + "\" in '" + component.path + "'.");
     return {};
 }
 
-std::vector<std::string> TypeNames(const TypeLibrary& library) {
-    std::vector<std::string> names;
+std::vector<std::string_view> TypeNames(const TypeLibrary& library) {
+    std::vector<std::string_view> names;
     const Collection<TypeEntry> types = library.Types();
     names.reserve(types.items().size());
     for (const TypeEntry& type : types.items()) names.push_back(type.Name());
     return names;
 }
 
-Expected<void> WriteToStandardOutput(std::string_view bytes) {
+Expected<void> WriteToStandardOutput(std::string_view text) {
+    std::string shown;
+    if (isTerminal(stdout)) shown = visibleControls(text, LineBreaks::Kept);
+    const std::string_view bytes = isTerminal(stdout) ? std::string_view(shown) : text;
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() ||
         std::fflush(stdout) != 0)
         return makeError(errc::PathFileAccess,
                          std::string("can't write to standard output: ") + std::strerror(errno));
     return {};
+}
+
+void PrintError(std::string_view description) {
+    const std::string shown = visibleControls(description, LineBreaks::Shown);
+    std::fprintf(stderr, "vantrel-report: %s\n", shown.c_str());
 }
 
 }  // namespace vantrel::cli

@@ -25,11 +25,20 @@ Expected<Component> OpenComponent(const std::string& file, const Invocation& inv
 // Fails naming the first of the types that the library does not hold.
 Expected<void> CheckTypesExist(const Component& component, const std::vector<std::string>& types);
 
-// The names of all types, in library order.
-std::vector<std::string> TypeNames(const TypeLibrary& library);
+// The names of all types, in library order; views into the library.
+std::vector<std::string_view> TypeNames(const TypeLibrary& library);
 
 // Writes bytes to standard output; an error when the stream fails (closed pipe, full disk).
+// On a terminal, control characters other than line breaks are shown as \xNN.
 Expected<void> WriteToStandardOutput(std::string_view bytes);
+
+// Error number of a run that wrote some pages and failed on others; main() exits with
+// ExitSomePagesFailed for it.
+inline constexpr int32_t SomePagesFailed = 3;
+inline constexpr int ExitSomePagesFailed = 3;
+
+// Prints "vantrel-report: DESCRIPTION" on standard error, control characters shown.
+void PrintError(std::string_view description);
 
 Expected<void> RunList(const Invocation& invocation);
 Expected<void> RunPages(const Invocation& invocation);

@@ -12,10 +12,6 @@ namespace {
 constexpr int ExitError = 1;
 constexpr int ExitUsage = 2;
 
-void printError(const std::string& description) {
-    std::fprintf(stderr, "vantrel-report: %s\n", description.c_str());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -24,14 +20,16 @@ int main(int argc, char** argv) {
     const bool diff = vantrel::cli::IsDiffCommand(arguments);
     const auto invocation = vantrel::cli::ParseArguments(arguments);
     if (!invocation) {
-        printError(invocation.error().description);
+        vantrel::cli::PrintError(invocation.error().description);
         std::fputs("Try 'vantrel-report --help'.\n", stderr);
         return diff ? vantrel::cli::diffstatus::Failed : ExitUsage;
     }
     const auto result = vantrel::cli::RunCommand(*invocation);
     if (!result) {
-        printError(result.error().description);
-        return diff ? vantrel::cli::diffstatus::Failed : ExitError;
+        vantrel::cli::PrintError(result.error().description);
+        if (diff) return vantrel::cli::diffstatus::Failed;
+        return result.error().number == vantrel::cli::SomePagesFailed ? vantrel::cli::ExitSomePagesFailed
+                                                                       : ExitError;
     }
     return *result;
 }

@@ -43,7 +43,7 @@ public:
             static_cast<void>(counted(members->Count()));
             for (const MemberItem& item : members->items()) walkMember(library, type, item);
         }
-        static_cast<void>(counted(GetProperties(library, library.path(), entry.Name(), library.path())));
+        static_cast<void>(counted(GetProperties(library, library.path(), std::string(entry.Name()), library.path())));
     }
 
     void walk(const TypeLibrary& library) {

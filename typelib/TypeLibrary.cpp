@@ -33,7 +33,7 @@ const TypeInfo& TypeEntry::info() const {
     return library_->info.types[static_cast<size_t>(index_)];
 }
 
-const std::string& TypeEntry::Name() const { return info().name; }
+std::string_view TypeEntry::Name() const { return info().name; }
 
 // Views are built on first use and the last few are kept. A report asks for a type's
 // members once and then for each member, and a user goes from type to type, so every
@@ -80,6 +80,8 @@ Collection<TypeEntry> TypeLibrary::Types() const {
 Expected<SearchData> TypeLibrary::FindType(const std::string& name, int32_t /*filter*/) const {
     const std::vector<TypeInfo>& types = library_->info.types;
     for (size_t i = 0; i < types.size(); ++i)
+        if (types[i].name == name) return static_cast<SearchData>(i);
+    for (size_t i = 0; i < types.size(); ++i)
         if (equalsIgnoringCase(types[i].name, name)) return static_cast<SearchData>(i);
     return makeError(errc::ElementNotFound, "Type '" + name + "' is not in the type library");
 }
@@ -106,8 +108,8 @@ Expected<MemberEntry> TypeLibrary::GetMember(SearchData type, int32_t invokeKind
     const MemberView* view = VANTREL_TRY(views_->viewOf(library_, type));
     if (memberId < 0 || static_cast<size_t>(memberId) >= view->members.size())
         return makeError(errc::ElementNotFound,
-                         "Type '" + library_->info.types[static_cast<size_t>(type)].name +
-                             "' has no member with the id " + std::to_string(memberId));
+                         "Type '" + std::string(library_->info.types[static_cast<size_t>(type)].name) +
+                             "' has no member with the id " + std::to_string(memberId) + ".");
     return memberSignature(*view, view->members[static_cast<size_t>(memberId)], invokeKinds);
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "typelib/file/Error.h"
@@ -57,7 +58,7 @@ public:
     TypeEntry(std::shared_ptr<const LoadedLibrary> library, int32_t index)
         : library_(std::move(library)), index_(index) {}
 
-    const std::string& Name() const;
+    std::string_view Name() const;
 
     // For tools: the type's decoded description and where it lives.
     const TypeInfo& info() const;
@@ -140,8 +141,9 @@ public:
     explicit TypeLibrary(std::shared_ptr<const LoadedLibrary> library);
 
     Collection<TypeEntry> Types() const;
-    // The first type in library order whose name equals `name` ignoring case. The
-    // search filter is accepted and changes nothing.
+    // The first type in library order whose name is `name`, else the first whose name
+    // equals it ignoring case: with types Foo and foo each is found under its own name.
+    // The search filter is accepted and changes nothing.
     Expected<SearchData> FindType(const std::string& name, int32_t filter) const;
     Expected<Collection<MemberItem>> GetMembers(SearchData type, int32_t flag) const;
     Expected<MemberEntry> GetMember(SearchData type, int32_t invokeKinds, int32_t memberId,

@@ -36,7 +36,7 @@ std::vector<std::string> ExpectedEntries(const std::string& path) {
     if (!library) return {};
     std::vector<std::string> names;
     const Collection<TypeEntry> types = library->Types();
-    for (const TypeEntry& type : types.items()) names.push_back(type.Name());
+    for (const TypeEntry& type : types.items()) names.emplace_back(type.Name());
     std::vector<std::string> sorted;
     for (const QString& name : SortedIgnoringCase(names)) sorted.push_back(name.toStdString());
     return sorted;

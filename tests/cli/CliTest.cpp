@@ -45,7 +45,7 @@ std::string expectedPage(const std::string& path, const std::string& type) {
 TEST(Cli, ListsTypeNamesInLibraryOrder) {
     std::string expected;
     const Collection<TypeEntry> types = openFixture(FixturePath).Types();
-    for (const TypeEntry& type : types.items()) expected += type.Name() + "\n";
+    for (const TypeEntry& type : types.items()) expected += std::string(type.Name()) + "\n";
     const ToolResult result = RunTool({FixturePath});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     EXPECT_EQ(result.out, expected);
@@ -97,7 +97,7 @@ TEST(Cli, OutWithoutTypesWritesEveryTypeAndNothingElse) {
     const Collection<TypeEntry> types = openFixture(FixturePath).Types();
     for (const TypeEntry& type : types.items()) {
         expected.push_back(ReportFileName(FixturePath, type.Name()));
-        EXPECT_EQ(ReadWhole(out.path() / expected.back()), expectedPage(FixturePath, type.Name()));
+        EXPECT_EQ(ReadWhole(out.path() / expected.back()), expectedPage(FixturePath, std::string(type.Name())));
     }
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(out.fileNames(), expected);  // no temporary files left behind

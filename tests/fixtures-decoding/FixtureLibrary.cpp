@@ -109,14 +109,14 @@ const FuncDesc& funcNamed(const TypeInfo& type, const std::string& name, int32_t
         if (func.name == name && func.invokeKind == invokeKind) return func;
     }
     throw std::runtime_error("no function " + name + " (invoke kind " +
-                             std::to_string(invokeKind) + ") in " + type.name);
+                             std::to_string(invokeKind) + ") in " + std::string(type.name));
 }
 
 const VarDesc& varNamed(const TypeInfo& type, const std::string& name) {
     for (const VarDesc& var : type.vars) {
         if (var.name == name) return var;
     }
-    throw std::runtime_error("no variable " + name + " in " + type.name);
+    throw std::runtime_error("no variable " + name + " in " + std::string(type.name));
 }
 
 std::string describeType(const LibraryInfo& library, TypeDescId id) {
@@ -130,7 +130,7 @@ std::string describeHandle(const LibraryInfo& library, TypeHandle handle) {
             if (handle.index < 0 || static_cast<size_t>(handle.index) >= library.types.size()) {
                 return "<bad type " + std::to_string(handle.index) + ">";
             }
-            return library.types[static_cast<size_t>(handle.index)].name;
+            return std::string(library.types[static_cast<size_t>(handle.index)].name);
         }
         case TypeHandle::Kind::Imported: {
             if (handle.index < 0 ||
@@ -164,7 +164,7 @@ std::string describeValue(const std::optional<Variant>& value) {
         std::ostringstream number;
         number << *d;
         text += number.str();
-    } else if (const auto* s = std::get_if<std::string>(&value->value)) {
+    } else if (const auto* s = std::get_if<std::string_view>(&value->value)) {
         text += *s;
     }
     return text;
@@ -233,9 +233,9 @@ void dumpFunc(std::ostream& out, const LibraryInfo& library, const FuncDesc& fun
         << " cc=" << static_cast<int>(func.callConv) << " flags=" << func.flags
         << " opt=" << func.optionalParams << " returns " << describeType(library, func.returnType);
     if (withLayout) out << " vtable=" << func.vtableOffset;
-    if (func.entryName) out << " entry=" << *func.entryName;
+    if (!func.entryName.empty()) out << " entry=" << func.entryName;
     if (func.entryOrdinal) out << " ordinal=" << *func.entryOrdinal;
-    if (func.docString) out << " doc=" << *func.docString;
+    if (!func.docString.empty()) out << " doc=" << func.docString;
     out << '\n';
     out << "    " << describeFunc(library, func) << '\n';
 }

@@ -203,7 +203,7 @@ TEST(FixtureLibrary, TheOtherLibrariesTypeLists) {
         const LibraryInfo& library = fixture(c.file);
         EXPECT_EQ(library.name, c.library);
         std::vector<std::string> names;
-        for (const TypeInfo& type : library.types) names.push_back(type.name);
+        for (const TypeInfo& type : library.types) names.emplace_back(type.name);
         EXPECT_EQ(names, c.types);
     }
     EXPECT_TRUE(typeNamed(fixture("Control.tlb"), "SampleControl").flags & typeflag::Control);

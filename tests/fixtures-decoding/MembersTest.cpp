@@ -174,7 +174,7 @@ TEST(FixtureMembers, ModuleFunctionsWithEntryPoints) {
     EXPECT_EQ(module.funcs[0].entryName, "FxSum");
     EXPECT_FALSE(module.funcs[0].entryOrdinal);
     EXPECT_EQ(module.funcs[1].entryOrdinal, 7);
-    EXPECT_FALSE(module.funcs[1].entryName);
+    EXPECT_TRUE(module.funcs[1].entryName.empty());
     for (const FuncDesc& func : module.funcs) {
         EXPECT_EQ(func.funcKind, FuncKind::Static) << func.name;
         EXPECT_EQ(func.callConv, 4) << func.name;  // stdcall

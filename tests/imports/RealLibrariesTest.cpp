@@ -87,7 +87,7 @@ TEST(RealLibrariesWithImports, NoStdoleTypeShowsThePlaceholder) {
         size_t fileLines = 0;
         const Collection<TypeEntry> types = library->Types();
         for (const TypeEntry& type : types.items()) {
-            Expected<std::string> page = GetProperties(*library, file.string(), type.Name(), file.string());
+            Expected<std::string> page = GetProperties(*library, file.string(), std::string(type.Name()), file.string());
             ASSERT_TRUE(page) << file << " " << type.Name() << ": " << page.error().description;
             ++pages;
             fileLines += placeholderLines(*page);

@@ -302,7 +302,7 @@ LibraryInfo madeUp(const std::string& name, uint32_t id, uint32_t otherId, bool 
     info.libid = Guid{id, 0, 0, {}};
     info.majorVersion = 1;
     TypeInfo& type = info.types.emplace_back();
-    type.name = "I" + name;
+    type.name = info.texts->add("I" + name);
     type.kind = TypeKind::Interface;
     type.guid = Guid{id, 1, 0, {}};
     info.importedLibraries.push_back(ImportedLibrary{Guid{otherId, 0, 0, {}}, 0, 1, 0, "Other.tlb"});

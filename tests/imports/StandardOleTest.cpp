@@ -24,7 +24,7 @@ std::string shapeOf(const LibraryInfo& library, TypeDescId id, int depth = 0) {
     if (desc.vt == vt::UserDefined) {
         const bool local = desc.type.kind == TypeHandle::Kind::Local && desc.type.index >= 0 &&
                            static_cast<size_t>(desc.type.index) < library.types.size();
-        text += ":" + (local ? library.types[static_cast<size_t>(desc.type.index)].name
+        text += ":" + (local ? std::string(library.types[static_cast<size_t>(desc.type.index)].name)
                              : std::string("elsewhere"));
     }
     return text;

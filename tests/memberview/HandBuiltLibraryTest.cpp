@@ -29,7 +29,7 @@ public:
     int32_t addType(const std::string& name, TypeKind kind, TypeHandle base = {},
                     uint16_t flags = 0) {
         TypeInfo& type = info.types.emplace_back();
-        type.name = name;
+        type.name = info.texts->add(name);
         type.kind = kind;
         type.baseType = base;
         type.flags = flags;
@@ -40,7 +40,7 @@ public:
                           int32_t invokeKind, TypeDescId result,
                           std::vector<ParamDesc> params = {}) {
         FuncDesc func;
-        func.name = info.names->add(name);
+        func.name = info.texts->add(name);
         func.memberId = memberId;
         func.invokeKind = invokeKind;
         func.returnType = result;
@@ -180,7 +180,8 @@ TEST(HandBuiltViews, ADamagedBaseFailsTheDerivedView) {
     for (SearchData type : {base, derived}) {
         Expected<Collection<MemberItem>> members = library.GetMembers(type, memberview::UserView);
         ASSERT_FALSE(members);
-        EXPECT_EQ(members.error().description, "the member block of type 0 is cut short");
+        EXPECT_EQ(members.error().description,
+                  "The type library 'member.tlb' is damaged: type 0 (Base): the member block of type 0 is cut short.");
         EXPECT_FALSE(library.GetMember(type, 0, 0, ""));
     }
 }

@@ -138,7 +138,7 @@ TEST(DamagedInput, SltgIsRecognisedStandaloneAndInsideAPe) {
         ASSERT_FALSE(library) << name;
         EXPECT_EQ(library.error().number, errc::UnsupportedFormat) << name;
         EXPECT_EQ(library.error().description,
-                  std::string("'") + name + "' uses the SLTG type-library format, which is not supported yet");
+                  std::string("'") + name + "' uses the SLTG type-library format, which is not supported yet.");
     }
 }
 

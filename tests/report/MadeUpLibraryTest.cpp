@@ -86,7 +86,8 @@ TEST(MadeUpLibrary, LetSetPropertyIsListedAmongPropertiesAndUnreachableArraysSta
 TEST(MadeUpLibrary, UnreadableMembersGiveTheirErrorAndNoPage) {
     const auto page = GetProperties(madeUpLibrary(), "/made/up.tlb", "Broken", "/made/up.tlb");
     ASSERT_FALSE(page);
-    EXPECT_EQ(page.error(), makeError(errc::InvalidDataRead, "member block of Broken is damaged"));
+    EXPECT_EQ(page.error().description, makeError(errc::InvalidDataRead, "The type library '/made/up.tlb' is damaged: type 1 "
+                                                             "(Broken): member block of Broken is damaged.").description);
 }
 
 }  // namespace

@@ -53,8 +53,8 @@ TEST(MemberReport, EveryCaptionedMemberHasItsNumberedLine) {
         const TypeLibrary library = openFixture(fixture);
         const Collection<TypeEntry> types = library.Types();
         for (const TypeEntry& type : types.items()) {
-            const std::string page = pageOf(library, type.Name());
-            EXPECT_TRUE(testing::PageListsMembers(library, type.Name(), page))
+            const std::string page = pageOf(library, std::string(type.Name()));
+            EXPECT_TRUE(testing::PageListsMembers(library, std::string(type.Name()), page))
                 << fixture << " " << type.Name();
         }
     }

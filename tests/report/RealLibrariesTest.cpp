@@ -40,9 +40,9 @@ TEST(RealLibraries, EveryTypeOfEveryLibraryGivesItsPage) {
         ++librariesOpened;
         const Collection<TypeEntry> types = library->Types();
         for (const TypeEntry& type : types.items()) {
-            const auto page = GetProperties(*library, file.string(), type.Name(), file.string());
+            const auto page = GetProperties(*library, file.string(), std::string(type.Name()), file.string());
             ASSERT_TRUE(page) << file << " " << type.Name() << ": " << page.error().description;
-            EXPECT_TRUE(testing::PageListsMembers(*library, type.Name(), *page))
+            EXPECT_TRUE(testing::PageListsMembers(*library, std::string(type.Name()), *page))
                 << file << " " << type.Name();
             ++pages;
         }

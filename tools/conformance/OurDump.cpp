@@ -18,7 +18,7 @@ std::string variantText(const Variant& v) {
     if (const auto* u = std::get_if<uint64_t>(&v.value)) return text + std::to_string(*u);
     if (const auto* d = std::get_if<double>(&v.value))
         return text + doubleText(*d, v.vt == vt::R4 ? 9 : 17);
-    if (const auto* s = std::get_if<std::string>(&v.value)) return text + quoted(*s);
+    if (const auto* s = std::get_if<std::string_view>(&v.value)) return text + quoted(*s);
     return text;
 }
 
@@ -76,8 +76,8 @@ private:
         return "error:none";
     }
 
-    std::string namedIn(const LoadedLibrary& owner, const std::string& name) const {
-        return owner.info.libid == library_->info.libid ? name : "ext:" + name;
+    std::string namedIn(const LoadedLibrary& owner, std::string_view name) const {
+        return owner.info.libid == library_->info.libid ? std::string(name) : "ext:" + std::string(name);
     }
 
     std::string typeText(const std::shared_ptr<const LoadedLibrary>& from, TypeDescId id,

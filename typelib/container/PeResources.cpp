@@ -69,7 +69,7 @@ Expected<PeLayout> readLayout(const ByteReader& file) {
 
 // The file offset of an RVA and the section it lies in; null for the headers.
 struct RvaPlace {
-    uint32_t fileOffset = 0;
+    uint64_t fileOffset = 0;
     const Section* section = nullptr;
 };
 
@@ -80,18 +80,19 @@ Expected<RvaPlace> placeOfRva(const PeLayout& layout, uint32_t rva) {
         if (rva < section.virtualAddress || rva - section.virtualAddress >= span) continue;
         const uint32_t delta = rva - section.virtualAddress;
         if (delta >= section.rawSize) break;
-        return RvaPlace{static_cast<uint32_t>(uint64_t{section.rawPointer} + delta), &section};
+        // Kept 64 bits wide: a raw pointer near 4 GiB must not wrap to the file's start.
+        return RvaPlace{uint64_t{section.rawPointer} + delta, &section};
     }
     return damaged("the RVA " + hex(rva) + " lies in no section of the PE file");
 }
 
-Expected<uint32_t> fileOffsetOfRva(const PeLayout& layout, uint32_t rva) {
+Expected<uint64_t> fileOffsetOfRva(const PeLayout& layout, uint32_t rva) {
     return VANTREL_TRY(placeOfRva(layout, rva)).fileOffset;
 }
 
 // Where a resource's data lies in the file, not yet checked against the file's size.
 struct DataPlace {
-    uint32_t offset = 0;
+    uint64_t offset = 0;
     uint32_t size = 0;
 };
 
@@ -99,7 +100,8 @@ struct DataPlace {
 // reads only the tree; what a resource's data place means is up to the caller.
 class ResourceTree {
 public:
-    ResourceTree(const PeLayout& layout, ByteReader tree) : layout_(layout), tree_(tree) {}
+    ResourceTree(const PeLayout& layout, ByteReader tree)
+        : layout_(layout), tree_(tree), directoryBytesLeft_(tree.size()) {}
 
     // Calls found(id, DataPlace) for every TYPELIB resource with an integer id, in
     // directory order, right after reading its place; the first error of the tree or
@@ -132,13 +134,18 @@ private:
 
     Expected<std::vector<Entry>> entries(uint32_t directory) {
         if (!visited_.insert(directory).second) {
-            return damaged("the resource tree of the PE file contains a loop");
+            return damaged("its resource directories lead round in a loop");
         }
         const uint16_t named = VANTREL_TRY(tree_.u16(int64_t{directory} + 12));
         const uint16_t ids = VANTREL_TRY(tree_.u16(int64_t{directory} + 14));
         const int64_t count = int64_t{named} + ids;
         const int64_t first = int64_t{directory} + 16;
         if (!tree_.contains(first, count * 8)) return tree_.outOfRange(first, count * 8);
+        // Directories that overlap are each new to the loop check; counting the bytes
+        // read keeps the walk to one read of each byte of the tree in all.
+        const auto bytes = static_cast<size_t>(16 + count * 8);
+        if (bytes > directoryBytesLeft_) return damaged("its resource directories overlap one another");
+        directoryBytesLeft_ -= bytes;
         std::vector<Entry> list;
         list.reserve(static_cast<size_t>(count));
         for (int64_t i = 0; i < count; ++i) {
@@ -181,13 +188,14 @@ private:
     Expected<DataPlace> dataOf(uint32_t dataEntry) const {
         const uint32_t rva = VANTREL_TRY(tree_.u32(dataEntry));
         const uint32_t size = VANTREL_TRY(tree_.u32(int64_t{dataEntry} + 4));
-        const uint32_t offset = VANTREL_TRY(fileOffsetOfRva(layout_, rva));
+        const uint64_t offset = VANTREL_TRY(fileOffsetOfRva(layout_, rva));
         return DataPlace{offset, size};
     }
 
     const PeLayout& layout_;
     ByteReader tree_;
     std::set<uint32_t> visited_;
+    size_t directoryBytesLeft_;
 };
 
 }  // namespace
@@ -205,13 +213,13 @@ Expected<std::vector<TypeLibResource>> findTypeLibResources(std::span<const uint
     const ByteReader file(image, "the PE file");
     const PeLayout layout = VANTREL_TRY(readLayout(file));
     if (layout.resourceRva == 0) return std::vector<TypeLibResource>{};
-    const uint32_t start = VANTREL_TRY(fileOffsetOfRva(layout, layout.resourceRva));
+    const uint64_t start = VANTREL_TRY(fileOffsetOfRva(layout, layout.resourceRva));
     if (start > image.size()) return file.outOfRange(start, 0);
     // The tree may extend to the end of the file; its stated size is not always exact.
     const ByteReader tree = VANTREL_TRY(file.sub(start, int64_t(image.size() - start), "the resource tree"));
     std::vector<TypeLibResource> found;
     VANTREL_CHECK(ResourceTree(layout, tree).forEachTypeLib([&](uint32_t id, DataPlace data) -> Expected<void> {
-        found.push_back(TypeLibResource{id, VANTREL_TRY(file.span(data.offset, data.size))});
+        found.push_back(TypeLibResource{id, VANTREL_TRY(file.span(static_cast<int64_t>(data.offset), data.size))});
         return {};
     }));
     return found;
@@ -239,7 +247,7 @@ Expected<TypeLibResourcePlaces> findTypeLibResourcePlaces(LibraryFile& file, std
     found.sectionOffset = sectionStart;
     found.section = VANTREL_TRY(file.readAt(sectionStart, sectionLength));
     const ByteReader section(found.section, "the resource section");
-    const int64_t start = int64_t{root.fileOffset} - static_cast<int64_t>(sectionStart);
+    const int64_t start = static_cast<int64_t>(root.fileOffset) - static_cast<int64_t>(sectionStart);
     const ByteReader tree = VANTREL_TRY(section.sub(start, static_cast<int64_t>(sectionLength) - start, "the resource tree"));
     VANTREL_CHECK(ResourceTree(layout, tree).forEachTypeLib([&](uint32_t id, DataPlace data) -> Expected<void> {
         if (uint64_t{data.offset} + data.size > file.size()) {

@@ -23,7 +23,7 @@ struct TypeLibResource {
 // Where a TYPELIB resource's data lies in the file.
 struct TypeLibResourcePlace {
     uint32_t id = 0;
-    uint32_t fileOffset = 0;
+    uint64_t fileOffset = 0;
     uint32_t size = 0;
 };
 

@@ -70,9 +70,5 @@ private:
 // "0x1A2B"
 std::string hex(uint64_t value);
 
-// The error of damaged type-library data.
-inline Error damaged(std::string description) {
-    return makeError(errc::InvalidDataRead, std::move(description));
-}
 
 }  // namespace vantrel

@@ -75,6 +75,11 @@ inline Error makeError(int32_t number, std::string description) {
     return Error{number, std::move(description)};
 }
 
+// The error of damaged type-library data.
+inline Error damaged(std::string description) {
+    return makeError(errc::InvalidDataRead, std::move(description));
+}
+
 }  // namespace vantrel
 
 // Propagates the error of an Expected expression to the caller, else yields its value.

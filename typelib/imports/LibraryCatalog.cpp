@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "typelib/file/SeededHash.h"
 #include "typelib/read/LibraryReader.h"
 #include "typelib/imports/ResolveType.h"
 #include "typelib/imports/StandardOleLibrary.h"
@@ -63,12 +64,12 @@ bool serves(const LibraryInfo& info, const ImportedLibrary& wanted) {
 
 }  // namespace
 
+// GUIDs come from files: seeded, so that a crafted library can't make them collide.
 size_t LibraryCatalog::GuidHash::operator()(const Guid& guid) const {
-    size_t hash = guid.data1;
-    hash = hash * 31 + guid.data2;
-    hash = hash * 31 + guid.data3;
-    for (uint8_t byte : guid.data4) hash = hash * 31 + byte;
-    return hash;
+    uint64_t tail = 0;
+    for (uint8_t byte : guid.data4) tail = (tail << 8) | byte;
+    const uint64_t head = (uint64_t{guid.data1} << 32) | (uint64_t{guid.data2} << 16) | guid.data3;
+    return static_cast<size_t>(seededHash(seededHash(head) ^ tail));
 }
 
 std::shared_ptr<LibraryCatalog> LibraryCatalog::create() {

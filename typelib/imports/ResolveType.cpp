@@ -1,5 +1,6 @@
 #include "typelib/imports/ResolveType.h"
 
+#include "typelib/file/Messages.h"
 #include "typelib/imports/ImportResolver.h"
 
 namespace vantrel {
@@ -7,8 +8,15 @@ namespace vantrel {
 ImportResolver::~ImportResolver() = default;
 
 Error damagedLibrary(const LoadedLibrary& library, const std::string& what) {
-    return makeError(errc::InvalidDataRead,
-                     "The type library " + library.path + " is damaged: " + what);
+    return damagedFileError("type library", library.path, makeError(errc::InvalidDataRead, what));
+}
+
+Error typeMembersError(const TypeEntry& type) {
+    const Error& error = *type.info().memberError;
+    std::string what = "type " + std::to_string(type.index()) + " (";
+    what += type.Name();
+    what += "): " + error.description;
+    return damagedFileError("type library", type.library()->path, makeError(error.number, std::move(what)));
 }
 
 // How an imported type is named in messages: its GUID, else its position in the other

@@ -20,7 +20,11 @@ Expected<TypeEntry> resolveTypeHandle(const std::shared_ptr<const LoadedLibrary>
 // not available", NAME being the type's GUID or its number in that library.
 Error unreachableImport(const LibraryInfo& info, const ImportedType& imported);
 
-// "The type library PATH is damaged: WHAT"
+// "The type library 'PATH' is damaged: WHAT."
 Error damagedLibrary(const LoadedLibrary& library, const std::string& what);
+
+// The error of a type whose members are damaged (it has a memberError), naming the file
+// and the type: "The type library 'PATH' is damaged: type 3 (Name): WHAT."
+Error typeMembersError(const TypeEntry& type);
 
 }  // namespace vantrel

@@ -38,8 +38,8 @@ struct Variant {
     uint16_t vt = vt::Empty;
     // Signed integers (I1..I8, INT, BOOL, ERROR, HRESULT) are held as int64_t, unsigned
     // ones (UI1..UI8, UINT) as uint64_t, R4/R8/DATE as double, CY as int64_t in units of
-    // 1/10000, strings as UTF-8.
-    std::variant<std::monostate, int64_t, uint64_t, double, std::string> value;
+    // 1/10000, strings as UTF-8 in LibraryInfo::texts.
+    std::variant<std::monostate, int64_t, uint64_t, double, std::string_view> value;
 };
 
 // Index of a TypeDesc in LibraryInfo::typeDescs.
@@ -75,7 +75,7 @@ struct TypeDesc {
 };
 
 struct ParamDesc {
-    std::string_view name;  // empty when the parameter is unnamed; in LibraryInfo::names
+    std::string_view name;  // empty when the parameter is unnamed; in LibraryInfo::texts
     TypeDescId type = 0;
     uint16_t flags = 0;  // PARAMFLAGS
     OutOfLine<Variant> defaultValue;
@@ -84,7 +84,7 @@ struct ParamDesc {
 // Large libraries hold tens of thousands of these: the fields are ordered to leave no
 // gaps, and the texts that most functions lack are kept out of line.
 struct FuncDesc {
-    std::string_view name;  // in LibraryInfo::names
+    std::string_view name;  // in LibraryInfo::texts, as are the other texts
     int32_t memberId = 0;
     FuncKind funcKind = FuncKind::PureVirtual;
     uint8_t callConv = 4;
@@ -96,21 +96,21 @@ struct FuncDesc {
     int32_t helpContext = 0;
     // Its parameters: its part of TypeInfo::params.
     std::span<const ParamDesc> params;
-    OutOfLine<std::string> docString;  // absent when empty
+    std::string_view docString;
     // Module functions: the DLL entry point, by name or by ordinal.
-    OutOfLine<std::string> entryName;
+    std::string_view entryName;
     std::optional<uint16_t> entryOrdinal;
 };
 
 struct VarDesc {
-    std::string_view name;  // in LibraryInfo::names
+    std::string_view name;  // in LibraryInfo::texts, as is docString
     int32_t memberId = 0;
     VarKind varKind = VarKind::PerInstance;
     uint16_t flags = 0;  // VARFLAGS
     TypeDescId type = 0;
     std::optional<Variant> constantValue;  // VarKind::Const
     int32_t instanceOffset = 0;            // VarKind::PerInstance
-    std::string docString;
+    std::string_view docString;
     int32_t helpContext = 0;
 };
 
@@ -120,8 +120,9 @@ struct ImplType {
 };
 
 // The fields of a TypeInfo, copied member by member.
+// Its texts live in LibraryInfo::texts.
 struct TypeInfoFields {
-    std::string name;
+    std::string_view name;
     TypeKind kind = TypeKind::Enum;
     Guid guid;
     uint16_t flags = 0;  // TYPEFLAGS as stored
@@ -130,7 +131,7 @@ struct TypeInfoFields {
     uint16_t alignment = 0;
     int32_t sizeInstance = 0;
     int16_t sizeVtable = 0;  // cbSizeVft as stored
-    std::string docString;
+    std::string_view docString;
     int32_t helpContext = 0;
 
     // Interface and dual: the base interface (datatype1); a pure dispinterface has none.
@@ -144,7 +145,7 @@ struct TypeInfoFields {
     // Alias: the aliased type.
     std::optional<TypeDescId> aliasType;
     // Module: the DLL name.
-    std::string dllName;
+    std::string_view dllName;
 
     std::vector<FuncDesc> funcs;  // as stored; for a dual the vtable functions
     // The parameters of all of `funcs`, in function order: one array for the type
@@ -153,7 +154,9 @@ struct TypeInfoFields {
     std::vector<VarDesc> vars;
 
     // Set when this type's own records are damaged: its name and attributes are known,
-    // its members are not. Every question about its members answers with this error.
+    // its members are not. Every question about its members answers with this error,
+    // which says what is wrong within the type; the file and the type are named when it
+    // is shown (typeMembersError), so that it stays small however many types are damaged.
     std::optional<Error> memberError;
 };
 
@@ -216,9 +219,9 @@ struct LibraryInfo {
     // dispinterface; None when the library never names IDispatch.
     TypeHandle dispatchType;
 
-    // The names of functions, variables and parameters, each decoded once; copies of
-    // the library share it.
-    std::shared_ptr<TextPool> names = std::make_shared<TextPool>();
+    // The texts of types, functions, variables, parameters and string values, each
+    // decoded once per place in the file; copies of the library share it.
+    std::shared_ptr<TextPool> texts = std::make_shared<TextPool>();
 
     std::vector<TypeInfo> types;
     std::vector<TypeDesc> typeDescs;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <unordered_map>
 
+#include "typelib/file/SeededHash.h"
+
 #include "typelib/file/ByteReader.h"
 #include "typelib/model/TypeInfo.h"
 
@@ -29,8 +31,8 @@ private:
     ByteReader guids_;
     uint32_t codePage_;
     LibraryInfo& library_;
-    std::unordered_map<int32_t, int32_t> typeByOffset_;
-    std::unordered_map<int32_t, int32_t> libraryByOffset_;
+    std::unordered_map<int32_t, int32_t, SeededHash> typeByOffset_;
+    std::unordered_map<int32_t, int32_t, SeededHash> libraryByOffset_;
 };
 
 }  // namespace vantrel

@@ -23,13 +23,14 @@ namespace {
 class MsftLibraryReader {
 public:
     MsftLibraryReader(const ByteReader& blob, const MsftHeader& header, const MsftSegments& segments,
-                      const std::string& path, uint32_t codePage)
-        : blob_(blob), header_(header), segments_(segments), path_(path), codePage_(codePage),
-          names_(segments.names, codePage_, *library_.names), strings_(segments.strings, codePage_),
+                      uint32_t codePage)
+        : blob_(blob), header_(header), segments_(segments), codePage_(codePage),
+          names_(segments.names, codePage_, *library_.texts),
+          strings_(segments.strings, codePage_, *library_.texts),
           imports_(segments.importInfo, segments.importFiles, segments.guids, codePage_, library_),
           hrefTypes_(header.typeCount, imports_),
           typeDescs_(segments.typeDescs, segments.arrayDescs, hrefTypes_, library_.typeDescs),
-          values_(segments.customData, codePage_),
+          values_(segments.customData, codePage_, *library_.texts),
           memberTables_{blob_, names_, strings_, typeDescs_, values_} {}
 
     Expected<LibraryInfo> read() {
@@ -44,7 +45,7 @@ public:
 
 private:
     Expected<void> readAttributes() {
-        library_.name = VANTREL_TRY(names_.name(header_.name));
+        library_.name = VANTREL_TRY(names_.pooledName(header_.name));
         library_.libid = VANTREL_TRY(readMsftGuid(segments_.guids, header_.libidGuid));
         library_.lcid = header_.libraryLcid;
         library_.codePage = codePage_;
@@ -65,11 +66,11 @@ private:
         const auto typeError = [&](const Error& error) {
             return damaged("type " + std::to_string(index) + ": " + error.description);
         };
-        Expected<std::string> name = names_.name(entry.name);
+        Expected<std::string_view> name = names_.pooledName(entry.name);
         if (!name) return typeError(name.error());
         Expected<Guid> guid = readMsftGuid(segments_.guids, entry.guid);
         if (!guid) return typeError(guid.error());
-        type.name = std::move(*name);
+        type.name = *name;
         type.guid = *guid;
         type.kind = static_cast<TypeKind>(entry.kind());
         type.flags = entry.flags;
@@ -80,9 +81,7 @@ private:
         type.sizeVtable = entry.sizeVtable;
         type.helpContext = entry.helpContext;
         if (Expected<void> rest = readTypeDetails(entry, type); !rest) {
-            type.memberError = makeError(rest.error().number, "The type library '" + path_ + "' is damaged: type " +
-                                                                  std::to_string(index) + " (" + type.name +
-                                                                  "): " + rest.error().description);
+            type.memberError = rest.error();
             type.funcs.clear();
             type.params.clear();
             type.vars.clear();
@@ -125,7 +124,6 @@ private:
     const ByteReader& blob_;
     const MsftHeader& header_;
     const MsftSegments& segments_;
-    const std::string& path_;
     uint32_t codePage_;
     LibraryInfo library_;
     MsftNameTable names_;
@@ -140,8 +138,7 @@ private:
 
 }  // namespace
 
-Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> bytes, const std::string& path,
-                                      uint32_t forcedCodePage) {
+Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> bytes, uint32_t forcedCodePage) {
     const ByteReader blob(bytes, "the type library");
     const MsftHeader header = VANTREL_TRY(readMsftHeader(blob));
     const MsftSegments segments = VANTREL_TRY(readMsftSegments(blob, header.segmentDirectory));
@@ -151,7 +148,7 @@ Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> bytes, const std:
     }
     const uint32_t codePage = libraryCodePage(
         header.libraryLcid, [&](const RawTextVisitor& visit) { visitMsftRawTexts(segments, visit); }, forcedCodePage);
-    MsftLibraryReader reader(blob, header, segments, path, codePage);
+    MsftLibraryReader reader(blob, header, segments, codePage);
     return reader.read();
 }
 

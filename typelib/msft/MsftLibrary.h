@@ -3,17 +3,16 @@
 
 #include <cstdint>
 #include <span>
-#include <string>
 
 #include "typelib/model/TypeInfo.h"
 
 namespace vantrel {
 
 // Errors carry descriptions without the file name ("type 12 points past the end of
-// the file"); member errors of single types are stored in TypeInfo::memberError, there
-// prefixed with `path`. Names and strings are decoded in `forcedCodePage` when it is not
-// 0, else in the code page that libraryCodePage chooses.
-Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> blob, const std::string& path,
-                                      uint32_t forcedCodePage = 0);
+// the file"); member errors of single types are stored in TypeInfo::memberError, as
+// small as that, and named with the file and the type when shown. Names and strings are
+// decoded in `forcedCodePage` when it is not 0, else in the code page that
+// libraryCodePage chooses.
+Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> blob, uint32_t forcedCodePage = 0);
 
 }  // namespace vantrel

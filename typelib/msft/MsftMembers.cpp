@@ -108,10 +108,7 @@ private:
     Expected<void> readOptional(const ByteReader& record, int64_t count, uint32_t fkccic, FuncDesc& f) {
         const auto field = [&](size_t i) { return record.i32Unchecked(static_cast<size_t>(kFuncRecordFixedSize) + 4 * i); };
         if (count > 0) f.helpContext = field(0);
-        if (count > 1) {
-            std::string docString = VANTREL_TRY(tables_.strings.text(field(1)));
-            if (!docString.empty()) f.docString = std::move(docString);
-        }
+        if (count > 1) f.docString = VANTREL_TRY(tables_.strings.text(field(1)));
         if (count > 2 && kind_ == TypeKind::Module && field(2) != -1) {
             if (fkccic & kEntryIsOrdinal) {
                 f.entryOrdinal = static_cast<uint16_t>(field(2) & 0xFFFF);

@@ -15,9 +15,9 @@ namespace vantrel {
 struct MsftMemberTables {
     const ByteReader& blob;
     MsftNameTable& names;
-    const MsftStringTable& strings;
+    MsftStringTable& strings;
     MsftTypeDescs& typeDescs;
-    const MsftValues& values;
+    MsftValues& values;
     // Record bytes left to decode for the whole library. In a sound file no two
     // records share bytes, so records that overlap (within a block or across types)
     // cannot make the reader allocate far more than the file holds.

@@ -1,37 +1,36 @@
 #include "typelib/msft/MsftNameTable.h"
 
-#include "typelib/text/CodePage.h"
-
 namespace vantrel {
+namespace {
+
+constexpr int64_t kEntryHeaderSize = 12;
+
+}  // namespace
 
 Expected<std::string_view> MsftNameTable::firstUse(int32_t offset) {
     if (offset == -1) return std::string_view();
-    // A damaged file's unaligned offset is decoded each time: the records that hold
-    // offsets are bounded by the file's size, and so is the work.
-    if (offset < 0 || offset % 4 != 0 || !table_.contains(offset, 1)) return decode(offset);
-    // pooledName found no entry for it: decode it and keep it.
+    const std::span<const uint8_t> text = VANTREL_TRY(textAt(offset));
+    const size_t entrySize = static_cast<size_t>(kEntryHeaderSize) + text.size();
+    // A damaged file's unaligned offset is kept apart from the aligned slots.
+    if (offset % 4 != 0) {
+        if (const std::string_view* known = texts_.find(offset)) return *known;
+        return texts_.decodeAt(offset, text, entrySize);
+    }
     if (slots_.empty()) slots_.assign(table_.size() / 4 + 1, 0);
-    const std::string_view text = VANTREL_TRY(decode(offset));
-    decoded_.push_back(text);
+    const std::string_view decoded = VANTREL_TRY(texts_.decode(text, entrySize));
+    decoded_.push_back(decoded);
     slots_[static_cast<size_t>(offset) / 4] = static_cast<uint32_t>(decoded_.size());
-    return text;
+    return decoded;
 }
 
-Expected<std::string> MsftNameTable::name(int32_t offset) {
-    return std::string(VANTREL_TRY(pooledName(offset)));
-}
-
-Expected<std::string_view> MsftNameTable::decode(int32_t offset) {
+Expected<std::span<const uint8_t>> MsftNameTable::textAt(int32_t offset) const {
     // The low byte of the entry's third word is the length; the text follows the
     // 12-byte header.
     const int64_t lengthAt = int64_t{offset} + 8;
-    const int64_t text = int64_t{offset} + 12;
+    const int64_t text = int64_t{offset} + kEntryHeaderSize;
     if (!table_.contains(lengthAt, 1)) return table_.outOfRange(lengthAt, 1);
     const uint8_t length = table_.bytes()[static_cast<size_t>(lengthAt)];
-    if (!table_.contains(text, length)) return table_.outOfRange(text, length);
-    const std::span<const uint8_t> bytes = table_.bytes().subspan(static_cast<size_t>(text), length);
-    if (isAscii(bytes)) return pool_.add({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-    return pool_.add(decodeText(bytes, codePage_));
+    return table_.span(text, length);
 }
 
 }  // namespace vantrel

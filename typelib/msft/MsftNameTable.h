@@ -1,6 +1,7 @@
 // The MSFT name table: names of the library, its types, members and parameters,
 // addressed by offset and shared by everything that uses the same name. Each entry is
-// decoded once into the library's text pool; later uses of it are a look-up.
+// decoded once into the library's text pool, at an aligned offset or not; later uses of
+// it are a look-up.
 #pragma once
 
 #include <cstdint>
@@ -9,14 +10,14 @@
 #include <vector>
 
 #include "typelib/file/ByteReader.h"
-#include "typelib/text/TextPool.h"
+#include "typelib/text/DecodedTexts.h"
 
 namespace vantrel {
 
 class MsftNameTable {
 public:
     MsftNameTable(ByteReader table, uint32_t codePage, TextPool& pool)
-        : table_(table), codePage_(codePage), pool_(pool) {}
+        : table_(table), texts_(pool, codePage, table.size()) {}
 
     // Offset -1 is no name: "". The view lives as long as the pool. A name decoded
     // before is found here, inline: a large library asks for tens of thousands.
@@ -27,15 +28,14 @@ public:
         }
         return firstUse(offset);
     }
-    Expected<std::string> name(int32_t offset);
 
 private:
     Expected<std::string_view> firstUse(int32_t offset);
-    Expected<std::string_view> decode(int32_t offset);
+    // The entry's text and the bytes the entry takes.
+    Expected<std::span<const uint8_t>> textAt(int32_t offset) const;
 
     ByteReader table_;
-    uint32_t codePage_;
-    TextPool& pool_;
+    DecodedTexts texts_;  // holds the entries at unaligned offsets
     // By offset / 4 (entries are 4-byte aligned): 1 + the index in decoded_, 0 when not
     // decoded yet.
     std::vector<uint32_t> slots_;

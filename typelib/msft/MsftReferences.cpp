@@ -3,6 +3,8 @@
 #include <string>
 #include <unordered_set>
 
+#include "typelib/file/SeededHash.h"
+
 namespace vantrel {
 namespace {
 
@@ -15,7 +17,7 @@ Expected<std::vector<ImplType>> readMsftImplTypes(const ByteReader& references, 
                                                   size_t& budget) {
     std::vector<ImplType> impls;
     if (count <= 0) return impls;
-    std::unordered_set<int32_t> visited;
+    std::unordered_set<int32_t, SeededHash> visited;
     int32_t offset = first;
     while (offset != -1 && impls.size() < static_cast<size_t>(count)) {
         if (!visited.insert(offset).second) return damaged("its list of implemented interfaces loops");

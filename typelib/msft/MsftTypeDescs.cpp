@@ -49,7 +49,8 @@ Expected<TypeDescId> MsftTypeDescs::decode(int32_t dataType, int depth) {
 Expected<TypeDescId> MsftTypeDescs::decodeEntry(int32_t offset, int depth) {
     TypeDescId* const slot = entrySlot(offset);
     if (slot && *slot != kNotDecoded) return *slot;
-    if (depth > kMaxTypeDescNesting) return damaged("a type description nests deeper than " + std::to_string(kMaxTypeDescNesting) + " levels");
+    // depth counts the levels above this one: the outermost description is level 1.
+    if (depth >= kMaxTypeDescNesting) return damaged("a type description nests deeper than " + std::to_string(kMaxTypeDescNesting) + " levels");
     if (!slot) {
         return damaged("a type description points past the end of the type-description table (offset " +
                        hex(static_cast<uint32_t>(offset)) + ")");
@@ -97,7 +98,7 @@ Expected<TypeDesc> MsftTypeDescs::decodeArray(int32_t offset, int depth) {
         return damaged("an array type with " + std::to_string(dimensions) +
                        " dimensions runs past the end of the array-description table");
     }
-    if (dimensions > boundBudget_) return damaged("array types share their bounds more often than the file allows");
+    if (dimensions > boundBudget_) return damaged("its array types share their bounds, so that they would be read more than once");
     boundBudget_ -= dimensions;
     TypeDesc desc;
     desc.vt = vt::CArray;

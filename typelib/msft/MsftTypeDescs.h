@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "typelib/file/ByteReader.h"
+#include "typelib/file/SeededHash.h"
 #include "typelib/msft/MsftHrefType.h"
 #include "typelib/model/TypeInfo.h"
 
@@ -39,12 +40,12 @@ private:
     // odd offset goes to the map.
     std::vector<TypeDescId> simpleIds_;
     std::vector<TypeDescId> alignedEntryIds_;
-    std::unordered_map<int32_t, TypeDescId> oddEntryIds_;
+    std::unordered_map<int32_t, TypeDescId, SeededHash> oddEntryIds_;
     TypeDescId* entrySlot(int32_t offset);
-    std::unordered_set<int32_t> inProgress_;
-    // Array bounds left to copy: many descriptions naming one large array descriptor
-    // must not multiply its size.
-    size_t boundBudget_ = arrays_.size();
+    std::unordered_set<int32_t, SeededHash> inProgress_;
+    // Array bounds left to copy, counted in bounds (8 bytes each): many descriptions
+    // naming one large array descriptor must not multiply its size.
+    size_t boundBudget_ = arrays_.size() / 8;
 };
 
 }  // namespace vantrel

@@ -3,7 +3,6 @@
 #include <bit>
 #include <cstring>
 
-#include "typelib/text/CodePage.h"
 
 namespace vantrel {
 namespace {
@@ -41,13 +40,21 @@ Variant inlineValue(uint16_t type, uint32_t payload) {
 
 }  // namespace
 
-Expected<Variant> MsftValues::value(int32_t slot) const {
+Expected<Variant> MsftValues::value(int32_t slot) {
     const auto bits = static_cast<uint32_t>(slot);
     if (bits & kInlineBit) return inlineValue(static_cast<uint16_t>((bits >> 26) & 0x1F), bits & kPayloadMask);
     return outOfLine(slot);
 }
 
-Expected<Variant> MsftValues::outOfLine(int32_t offset) const {
+Expected<std::string_view> MsftValues::stringAt(int64_t at) {
+    if (const std::string_view* known = strings_.find(at)) return *known;
+    const int32_t length = VANTREL_TRY(customData_.i32(at));
+    if (length == -1) return std::string_view();
+    const auto text = VANTREL_TRY(customData_.span(at + 4, length));
+    return strings_.decodeAt(at, text, size_t{6} + text.size());
+}
+
+Expected<Variant> MsftValues::outOfLine(int32_t offset) {
     const uint16_t type = VANTREL_TRY(customData_.u16(offset));
     const int64_t at = int64_t{offset} + 2;
     Variant v;
@@ -71,13 +78,7 @@ Expected<Variant> MsftValues::outOfLine(int32_t offset) const {
             else v.value = static_cast<int64_t>(word);
             break;
         }
-        case vt::Bstr: {
-            const int32_t length = VANTREL_TRY(customData_.i32(at));
-            if (length == -1) { v.value = std::string(); break; }
-            const auto text = VANTREL_TRY(customData_.span(at + 4, length));
-            v.value = decodeText(text, codePage_);
-            break;
-        }
+        case vt::Bstr: v.value = VANTREL_TRY(stringAt(at)); break;
         default: break;  // a type whose payload this reader does not know
     }
     return v;

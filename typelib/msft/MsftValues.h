@@ -7,20 +7,24 @@
 
 #include "typelib/file/ByteReader.h"
 #include "typelib/model/TypeInfo.h"
+#include "typelib/text/DecodedTexts.h"
 
 namespace vantrel {
 
 class MsftValues {
 public:
-    MsftValues(ByteReader customData, uint32_t codePage) : customData_(customData), codePage_(codePage) {}
+    MsftValues(ByteReader customData, uint32_t codePage, TextPool& pool)
+        : customData_(customData), strings_(pool, codePage, customData.size()) {}
 
-    Expected<Variant> value(int32_t slot) const;
+    // A string value is decoded once into the pool, however many constants share it.
+    Expected<Variant> value(int32_t slot);
 
 private:
-    Expected<Variant> outOfLine(int32_t offset) const;
+    Expected<Variant> outOfLine(int32_t offset);
+    Expected<std::string_view> stringAt(int64_t at);
 
     ByteReader customData_;
-    uint32_t codePage_;
+    DecodedTexts strings_;
 };
 
 }  // namespace vantrel

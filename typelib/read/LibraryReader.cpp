@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "typelib/file/FileBytes.h"
+#include "typelib/file/Messages.h"
 #include "typelib/msft/MsftLibrary.h"
 #include "typelib/container/PeResources.h"
 
@@ -17,28 +18,28 @@ bool startsWith(std::span<const uint8_t> bytes, const char (&magic)[5]) {
 
 Error notALibrary(const std::string& path) {
     return makeError(errc::CantLoadLibrary,
-                     "'" + path + "' is neither a type library nor a PE file that carries one");
+                     "'" + path + "' is neither a type library nor a PE file that carries one.");
 }
 
 Error sltgNotSupported(const std::string& path) {
     return makeError(errc::UnsupportedFormat,
-                     "'" + path + "' uses the SLTG type-library format, which is not supported yet");
+                     "'" + path + "' uses the SLTG type-library format, which is not supported yet.");
 }
 
 Error damagedFile(const std::string& path, const Error& error) {
-    return makeError(error.number, "The type library '" + path + "' is damaged: " + error.description);
+    return damagedFileError("type library", path, error);
 }
 
 Expected<LibraryInfo> readBlob(std::span<const uint8_t> blob, const std::string& path, const ReadOptions& options) {
     if (startsWith(blob, "SLTG")) return sltgNotSupported(path);
     if (!startsWith(blob, "MSFT")) return notALibrary(path);
-    Expected<LibraryInfo> library = readMsftLibrary(blob, path, options.codePage);
+    Expected<LibraryInfo> library = readMsftLibrary(blob, options.codePage);
     if (!library) return damagedFile(path, library.error());
     return library;
 }
 
 Error peDamaged(const std::string& path, const Error& error) {
-    return makeError(error.number, "The PE file '" + path + "' is damaged: " + error.description);
+    return damagedFileError("PE file", path, error);
 }
 
 // No resource at all, or none with the id asked for.
@@ -48,7 +49,7 @@ Error noTypeLibResource(const std::string& path, const ReadOptions& options) {
                                                     std::to_string(*options.resourceId));
     }
     return makeError(errc::CantLoadLibrary,
-                     "'" + path + "' has no TYPELIB resource, so it carries no type library");
+                     "'" + path + "' has no TYPELIB resource, so it carries no type library.");
 }
 
 Error noResourcesInLibraryFile(const std::string& path) {
@@ -61,7 +62,7 @@ Expected<LibraryInfo> readResourceData(uint32_t id, std::span<const uint8_t> dat
                                        const ReadOptions& options) {
     if (!startsWith(data, "SLTG") && !startsWith(data, "MSFT")) {
         return makeError(errc::InvalidDataRead, "The TYPELIB resource " + std::to_string(id) + " of '" +
-                                                    path + "' is not a type library");
+                                                    path + "' is not a type library.");
     }
     return readBlob(data, path, options);
 }

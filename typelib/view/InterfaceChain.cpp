@@ -19,7 +19,11 @@ TypeHandle baseHandleOf(const TypeEntry& type) {
     return info.baseType;
 }
 
-std::string quoted(const TypeEntry& type) { return "'" + type.Name() + "'"; }
+std::string quoted(const TypeEntry& type) {
+    std::string text = "'";
+    text += type.Name();
+    return text + "'";
+}
 
 }  // namespace
 
@@ -34,7 +38,7 @@ Expected<std::vector<TypeEntry>> baseChain(const TypeEntry& type) {
     chain.push_back(type);
     for (;;) {
         const TypeEntry& current = chain.back();
-        if (current.info().memberError) return *current.info().memberError;
+        if (current.info().memberError) return typeMembersError(current);
         const TypeHandle base = baseHandleOf(current);
         if (base.kind == TypeHandle::Kind::None) break;
         Expected<TypeEntry> next = resolveTypeHandle(current.library(), base);

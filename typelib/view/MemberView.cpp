@@ -3,6 +3,7 @@
 #include <optional>
 #include <utility>
 
+#include "typelib/file/SeededHash.h"
 #include "typelib/view/DispatchView.h"
 #include "typelib/view/InterfaceChain.h"
 #include "typelib/imports/ResolveType.h"
@@ -30,7 +31,8 @@ int32_t asIndex(size_t position) { return static_cast<int32_t>(position); }
 
 // Member id -> position of the property member that collects its accessors. Open
 // addressing in one array: a view is built on every first click on a type, and an
-// interface of a large library has hundreds of properties.
+// interface of a large library has hundreds of properties. The ids come from the file,
+// so the hash is seeded: chosen ids can't pile up in one run of slots.
 class PropertyIndex {
 public:
     // Room for `more` further entries without growing.
@@ -65,7 +67,7 @@ private:
 
     size_t indexOf(int32_t id) const {
         const size_t mask = slots_.size() - 1;
-        size_t at = (static_cast<uint32_t>(id) * 0x9E3779B1u) & mask;
+        size_t at = static_cast<size_t>(seededHash(static_cast<uint32_t>(id))) & mask;
         while (slots_[at].position != NoIndex && slots_[at].id != id) at = (at + 1) & mask;
         return at;
     }
@@ -229,8 +231,8 @@ Expected<std::optional<TypeEntry>> coclassInterface(const TypeEntry& coclass,
         return found.error();
     }
     if (!isInterfaceKind(found->info().kind))
-        return damagedLibrary(*coclass.library(), "coclass '" + coclass.Name() + "' names '" +
-                                                      found->Name() + "' as an interface");
+        return damagedLibrary(*coclass.library(), "coclass '" + std::string(coclass.Name()) + "' names '" +
+                                                      std::string(found->Name()) + "' as an interface");
     return std::optional<TypeEntry>(std::move(found).value());
 }
 
@@ -279,7 +281,7 @@ void ViewMember::describe(MemberItem& item, size_t position, bool fullView) cons
 
 Expected<MemberView> buildMemberView(const TypeEntry& type) {
     const TypeInfo& info = type.info();
-    if (info.memberError) return *info.memberError;
+    if (info.memberError) return typeMembersError(type);
     ViewBuilder builder;
     switch (info.kind) {
         case TypeKind::Interface:

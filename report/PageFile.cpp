@@ -1,4 +1,4 @@
-#include "cli/PageFile.h"
+#include "report/PageFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-namespace vantrel::cli {
+namespace vantrel {
 
 namespace {
 
@@ -39,11 +39,17 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// The folder part of a path: "." for a bare file name.
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
-Expected<void> WritePageFile(const std::string& folder, const std::string& fileName,
-                             std::string_view page) {
-    const std::string target = folder + "/" + fileName;
+Expected<void> WriteFileReplacing(const std::string& target, std::string_view page) {
+    const std::string folder = folderOf(target);
     std::string pattern = folder + "/.vantrel-page-XXXXXX";
     std::vector<char> temporary(pattern.begin(), pattern.end());
     temporary.push_back('\0');
@@ -68,4 +74,4 @@ Expected<void> WritePageFile(const std::string& folder, const std::string& fileN
     return {};
 }
 
-}  // namespace vantrel::cli
+}  // namespace vantrel
