@@ -8,6 +8,8 @@
 #include <string_view>
 
 #include "report/HtmlEscape.h"
+#include "typelib/file/Limits.h"
+#include "typelib/file/Messages.h"
 #include "report/InvokeInfo.h"
 
 namespace vantrel {
@@ -113,6 +115,7 @@ public:
         if (section == Section::None) return {};
         const size_t slot = static_cast<size_t>(section) - 1;
         VANTREL_CHECK(raise(counters_[slot]));
+        VANTREL_CHECK(checkSize());
         std::string& out = texts_[slot];
         switch (section) {
             case Section::Properties:
@@ -130,6 +133,18 @@ public:
     }
 
 private:
+    // Before each line: the page so far within maxPageSize.
+    Expected<void> checkSize() const {
+        const uint64_t limit = maxPageSize(library_.info().sourceSize);
+        size_t size = 0;
+        for (const std::string& text : texts_) size += text.size();
+        if (size <= limit) return {};
+        return makeError(errc::Overflow, "The page of type '" + std::string(library_.info().types[static_cast<size_t>(type_)].name) +
+                                             "' would be larger than " + byteCount(limit) +
+                                             ", the most a type library of " + byteCount(library_.info().sourceSize) +
+                                             " may fill: its members repeat long names.");
+    }
+
     Expected<MemberEntry> entryOf(const MemberItem& member) const {
         return library_.GetMember(type_, AnyInvokeKind, member.MemberId, std::string());
     }

@@ -23,8 +23,18 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace vantrel {
+
+// What opening a file of `fileSize` bytes and building every type's member view and
+// report page may take at its peak: 32 MiB + 8 x the file's size.
+inline constexpr uint64_t peakMemoryAllowed(uint64_t fileSize) { return (uint64_t{32} << 20) + 8 * fileSize; }
+
+// The largest report page of a library of `librarySize` bytes: 4 MiB + twice its size.
+// Names are shared in the file and repeated on a page, so a crafted type can ask for a
+// page far larger than the file; a real page is a fraction of its library.
+inline constexpr uint64_t maxPageSize(uint64_t librarySize) { return (uint64_t{4} << 20) + 2 * librarySize; }
 
 inline constexpr int kMaxTypeDescNesting = 64;
 inline constexpr size_t kMaxBaseChainLength = 256;

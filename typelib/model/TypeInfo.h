@@ -214,6 +214,9 @@ struct LibraryInfo {
     std::string docString;
     std::string helpFile;
     int32_t helpContext = 0;
+    // The bytes of the type library it was read from: what the reader and the report
+    // may spend is measured against it (Limits.h).
+    uint64_t sourceSize = 0;
 
     // The library's reference to IDispatch, used as the one interface of every
     // dispinterface; None when the library never names IDispatch.

@@ -56,6 +56,7 @@ private:
         library_.docString = VANTREL_TRY(strings_.text(header_.helpString));
         library_.helpFile = VANTREL_TRY(strings_.text(header_.helpFile));
         library_.helpContext = header_.helpContext;
+        library_.sourceSize = blob_.size();
         library_.dispatchType = VANTREL_TRY(hrefTypes_.resolve(header_.dispatchHref));
         return {};
     }
