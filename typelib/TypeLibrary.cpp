@@ -83,7 +83,7 @@ Expected<SearchData> TypeLibrary::FindType(const std::string& name, int32_t /*fi
         if (types[i].name == name) return static_cast<SearchData>(i);
     for (size_t i = 0; i < types.size(); ++i)
         if (equalsIgnoringCase(types[i].name, name)) return static_cast<SearchData>(i);
-    return makeError(errc::ElementNotFound, "Type '" + name + "' is not in the type library");
+    return makeError(errc::ElementNotFound, "Type '" + name + "' is not in the type library.");
 }
 
 Expected<Collection<MemberItem>> TypeLibrary::GetMembers(SearchData type, int32_t flag) const {

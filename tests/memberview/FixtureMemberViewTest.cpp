@@ -261,7 +261,7 @@ TEST(FixtureLibraryModel, TypesComeInLibraryOrderAndFindTypeIgnoresCase) {
     Expected<SearchData> missing = library->FindType("IFxDua", 239);
     ASSERT_FALSE(missing);
     EXPECT_EQ(missing.error().number, errc::ElementNotFound);
-    EXPECT_EQ(missing.error().description, "Type 'IFxDua' is not in the type library");
+    EXPECT_EQ(missing.error().description, "Type 'IFxDua' is not in the type library.");
 }
 
 TEST(FixtureLibraryModel, BadSearchDataFlagsAndMemberIdsAreErrors) {

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "typelib/file/ByteReader.h"
+#include "typelib/file/Messages.h"
 
 namespace vantrel {
 namespace {
@@ -52,7 +53,7 @@ Expected<PeLayout> readLayout(const ByteReader& file) {
     const int64_t opt = coff + 20;
     const uint16_t magic = VANTREL_TRY(file.u16(opt));
     if (magic != 0x10B && magic != 0x20B) {
-        return damaged("the PE optional header has the unknown magic " + hex(magic));
+        return damaged("its optional header has the unknown magic number " + hex(magic));
     }
     const bool plus = magic == 0x20B;
     PeLayout layout;
@@ -83,7 +84,7 @@ Expected<RvaPlace> placeOfRva(const PeLayout& layout, uint32_t rva) {
         // Kept 64 bits wide: a raw pointer near 4 GiB must not wrap to the file's start.
         return RvaPlace{uint64_t{section.rawPointer} + delta, &section};
     }
-    return damaged("the RVA " + hex(rva) + " lies in no section of the PE file");
+    return damaged("the address " + hex(rva) + " lies in none of its sections");
 }
 
 Expected<uint64_t> fileOffsetOfRva(const PeLayout& layout, uint32_t rva) {
@@ -182,7 +183,7 @@ private:
         for (const Entry& language : languages) {
             if (!language.directory) return dataOf(language.target);
         }
-        return damaged("the TYPELIB resource " + std::to_string(id.id) + " of the PE file has no data");
+        return damaged("its TYPELIB resource " + std::to_string(id.id) + " has no data");
     }
 
     Expected<DataPlace> dataOf(uint32_t dataEntry) const {
@@ -210,16 +211,22 @@ bool isPeImage(std::span<const uint8_t> bytes) {
 }
 
 Expected<std::vector<TypeLibResource>> findTypeLibResources(std::span<const uint8_t> image) {
-    const ByteReader file(image, "the PE file");
+    const ByteReader file(image, "it");
     const PeLayout layout = VANTREL_TRY(readLayout(file));
     if (layout.resourceRva == 0) return std::vector<TypeLibResource>{};
     const uint64_t start = VANTREL_TRY(fileOffsetOfRva(layout, layout.resourceRva));
-    if (start > image.size()) return file.outOfRange(start, 0);
+    if (start > image.size()) {
+        return damaged("it ends after " + byteCount(image.size()) + ", but its resource tree lies at " + groupedNumber(start));
+    }
     // The tree may extend to the end of the file; its stated size is not always exact.
     const ByteReader tree = VANTREL_TRY(file.sub(start, int64_t(image.size() - start), "the resource tree"));
     std::vector<TypeLibResource> found;
     VANTREL_CHECK(ResourceTree(layout, tree).forEachTypeLib([&](uint32_t id, DataPlace data) -> Expected<void> {
-        found.push_back(TypeLibResource{id, VANTREL_TRY(file.span(static_cast<int64_t>(data.offset), data.size))});
+        if (data.offset + data.size > image.size()) {
+            return damaged("it ends after " + byteCount(image.size()) + ", but its TYPELIB resource " +
+                           std::to_string(id) + " takes " + byteCount(data.size) + " from " + groupedNumber(data.offset));
+        }
+        found.push_back(TypeLibResource{id, image.subspan(static_cast<size_t>(data.offset), data.size)});
         return {};
     }));
     return found;
@@ -233,16 +240,19 @@ std::span<const uint8_t> TypeLibResourcePlaces::inSection(const TypeLibResourceP
 }
 
 Expected<TypeLibResourcePlaces> findTypeLibResourcePlaces(LibraryFile& file, std::span<const uint8_t> head) {
-    const ByteReader headers(head, "the PE headers");
+    const ByteReader headers(head, "its headers");
     const PeLayout layout = VANTREL_TRY(readLayout(headers));
     TypeLibResourcePlaces found;
     if (layout.resourceRva == 0) return found;
     const RvaPlace root = VANTREL_TRY(placeOfRva(layout, layout.resourceRva));
-    if (!root.section) return damaged("the resource tree of the PE file lies in its headers");
+    if (!root.section) return damaged("its resource tree lies in its headers");
     // The section's raw bytes as far as the file holds them. The tree is read from the
     // offset the whole-file walk starts at; when that lies outside, the walk fails here.
     const uint64_t sectionStart = root.section->rawPointer;
-    if (sectionStart > file.size()) return damaged("the resource section lies past the end of the PE file");
+    if (sectionStart > file.size()) {
+        return damaged("it ends after " + byteCount(file.size()) + ", but its resource section lies at " +
+                       groupedNumber(sectionStart));
+    }
     const uint64_t sectionLength = std::min<uint64_t>(root.section->rawSize, file.size() - sectionStart);
     found.sectionOffset = sectionStart;
     found.section = VANTREL_TRY(file.readAt(sectionStart, sectionLength));
@@ -251,7 +261,8 @@ Expected<TypeLibResourcePlaces> findTypeLibResourcePlaces(LibraryFile& file, std
     const ByteReader tree = VANTREL_TRY(section.sub(start, static_cast<int64_t>(sectionLength) - start, "the resource tree"));
     VANTREL_CHECK(ResourceTree(layout, tree).forEachTypeLib([&](uint32_t id, DataPlace data) -> Expected<void> {
         if (uint64_t{data.offset} + data.size > file.size()) {
-            return damaged("the TYPELIB resource " + std::to_string(id) + " lies past the end of the PE file");
+            return damaged("it ends after " + byteCount(file.size()) + ", but its TYPELIB resource " +
+                           std::to_string(id) + " takes " + byteCount(data.size) + " from " + groupedNumber(data.offset));
         }
         found.places.push_back(TypeLibResourcePlace{id, data.offset, data.size});
         return {};

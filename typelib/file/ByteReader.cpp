@@ -1,5 +1,7 @@
 #include "typelib/file/ByteReader.h"
 
+#include "typelib/file/Messages.h"
+
 namespace vantrel {
 
 std::string hex(uint64_t value) {
@@ -13,10 +15,7 @@ std::string hex(uint64_t value) {
 }
 
 Error ByteReader::outOfRange(int64_t offset, int64_t length) const {
-    const std::string where = offset < 0 ? "negative offset " + std::to_string(offset)
-                                         : "offset " + hex(static_cast<uint64_t>(offset));
-    return damaged(std::string(region_) + ": " + std::to_string(length) + " bytes at " + where +
-                   " lie past its end (" + hex(bytes_.size()) + " bytes)");
+    return damaged(readsPastEnd(region_, bytes_.size(), offset, length));
 }
 
 Expected<uint8_t> ByteReader::u8(int64_t offset) const {

@@ -45,7 +45,7 @@ public:
     Expected<std::span<const uint8_t>> span(int64_t offset, int64_t length) const;
     Expected<ByteReader> sub(int64_t offset, int64_t length, std::string_view region) const;
 
-    // "the name table: 12 bytes at offset 0x40 lie past its end (0x3C bytes)"
+    // "the name table ends after 60 bytes, but 12 bytes are read at offset 64"
     Error outOfRange(int64_t offset, int64_t length) const;
 
 private:

@@ -21,6 +21,13 @@ std::string byteCount(uint64_t count);
 // `text` ending with a full stop (or another mark that ends a sentence).
 std::string asSentence(std::string text);
 
+// "the reference table holds 1,024 bytes, but an implemented interface points to
+// offset 4,096": `what` points at `offset`, outside `region` of `regionSize` bytes.
+std::string pointsOutside(std::string_view what, int64_t offset, std::string_view region, uint64_t regionSize);
+
+// "the name table ends after 1,024 bytes, but 12 bytes are read at offset 2,048".
+std::string readsPastEnd(std::string_view region, uint64_t regionSize, int64_t offset, int64_t length);
+
 // "The KIND 'PATH' is damaged: WHAT.", keeping the error's number. `kind` is "type
 // library", "PE file" and the like.
 Error damagedFileError(std::string_view kind, std::string_view path, const Error& what);

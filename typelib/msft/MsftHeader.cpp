@@ -1,4 +1,5 @@
 #include "typelib/msft/MsftHeader.h"
+#include "typelib/file/Messages.h"
 
 #include <string>
 
@@ -12,7 +13,8 @@ constexpr uint32_t kHasHelpStringDll = 0x100;
 
 Expected<MsftHeader> readMsftHeader(const ByteReader& blob) {
     if (!blob.contains(0, kHeaderSize)) {
-        return damaged("the header is cut short (" + std::to_string(blob.size()) + " bytes)");
+        return damaged("it ends after " + byteCount(blob.size()) + ", before its " + std::to_string(kHeaderSize) +
+                       "-byte header does");
     }
     if (blob.u32Unchecked(0) != kMsftMagic) return damaged("the MSFT signature is missing");
     MsftHeader h;

@@ -1,4 +1,5 @@
 #include "typelib/msft/MsftImports.h"
+#include "typelib/file/Messages.h"
 
 #include <string>
 
@@ -17,8 +18,7 @@ constexpr int64_t kImportFileHeaderSize = 14;
 Expected<int32_t> MsftImports::importedType(int32_t infoOffset) {
     if (auto found = typeByOffset_.find(infoOffset); found != typeByOffset_.end()) return found->second;
     if (!importInfo_.contains(infoOffset, kImportInfoSize)) {
-        return damaged("a type reference points past the end of the import-info table (offset " +
-                       hex(static_cast<uint32_t>(infoOffset)) + ")");
+        return damaged(pointsOutside("a type reference", infoOffset, "the import-info table", importInfo_.size()));
     }
     const size_t at = static_cast<size_t>(infoOffset);
     const uint8_t flags = importInfo_.bytes()[at + 2];
@@ -47,8 +47,7 @@ Expected<int32_t> MsftImports::importedType(int32_t infoOffset) {
 Expected<int32_t> MsftImports::importedLibrary(int32_t fileOffset) {
     if (auto found = libraryByOffset_.find(fileOffset); found != libraryByOffset_.end()) return found->second;
     if (!importFiles_.contains(fileOffset, kImportFileHeaderSize)) {
-        return damaged("an imported type points past the end of the import-file table (offset " +
-                       hex(static_cast<uint32_t>(fileOffset)) + ")");
+        return damaged(pointsOutside("an imported type", fileOffset, "the import-file table", importFiles_.size()));
     }
     const size_t at = static_cast<size_t>(fileOffset);
     ImportedLibrary imported;

@@ -140,7 +140,7 @@ private:
 }  // namespace
 
 Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> bytes, uint32_t forcedCodePage) {
-    const ByteReader blob(bytes, "the type library");
+    const ByteReader blob(bytes, "it");
     const MsftHeader header = VANTREL_TRY(readMsftHeader(blob));
     const MsftSegments segments = VANTREL_TRY(readMsftSegments(blob, header.segmentDirectory));
     if (segments.typeInfos.size() < static_cast<size_t>(header.typeCount) * kMsftTypeInfoEntrySize) {

@@ -1,4 +1,5 @@
 #include "typelib/msft/MsftMembers.h"
+#include "typelib/file/Messages.h"
 
 #include <string>
 #include <vector>
@@ -27,11 +28,13 @@ Expected<MemberBlock> locateBlock(const ByteReader& blob, const MsftTypeInfoEntr
     MemberBlock block;
     block.count = size_t{entry.funcCount} + entry.varCount;
     const int32_t start = entry.memberBlock;
-    if (!blob.contains(start, 4)) return damaged("its member block points past the end of the file");
+    if (!blob.contains(start, 4)) return damaged(pointsOutside("its member block", start, "the file", blob.size()));
     const int32_t recordBytes = blob.i32Unchecked(static_cast<size_t>(start));
     const auto arrayBytes = static_cast<int64_t>(block.count) * 12;
     if (recordBytes < 0 || !blob.contains(int64_t{start} + 4, int64_t{recordBytes} + arrayBytes)) {
-        return damaged("its member block points past the end of the file");
+        return damaged("the file ends after " + byteCount(blob.size()) + ", but its member block of " +
+                       byteCount(static_cast<uint64_t>(std::max(recordBytes, 0)) + static_cast<uint64_t>(arrayBytes)) +
+                       " starts at offset " + groupedNumber(static_cast<uint64_t>(start)));
     }
     // Each function needs at least its fixed part, each variable too.
     if (int64_t{entry.funcCount} * kFuncRecordFixedSize + int64_t{entry.varCount} * kVarRecordFixedSize > recordBytes) {

@@ -1,4 +1,5 @@
 #include "typelib/msft/MsftReferences.h"
+#include "typelib/file/Messages.h"
 
 #include <string>
 #include <unordered_set>
@@ -24,8 +25,7 @@ Expected<std::vector<ImplType>> readMsftImplTypes(const ByteReader& references, 
         if (budget == 0) return damaged("its implemented interfaces overlap those of other types");
         --budget;
         if (!references.contains(offset, kRecordSize)) {
-            return damaged("an implemented interface points past the end of the reference table (offset " +
-                           hex(static_cast<uint32_t>(offset)) + ")");
+            return damaged(pointsOutside("an implemented interface", offset, "the reference table", references.size()));
         }
         const auto at = static_cast<size_t>(offset);
         ImplType impl;

@@ -1,4 +1,5 @@
 #include "typelib/msft/MsftSegments.h"
+#include "typelib/file/Messages.h"
 
 #include <string>
 
@@ -21,8 +22,9 @@ Expected<ByteReader> readSegment(const ByteReader& blob, int64_t entry, int inde
     const char* name = kSegmentNames[index];
     if (offset == -1 || length == 0) return ByteReader({}, name);
     if (!blob.contains(offset, length)) {
-        return damaged(std::string(name) + " (" + std::to_string(length) + " bytes at offset " +
-                       hex(static_cast<uint32_t>(offset)) + ") points past the end of the file");
+        return damaged("it ends after " + byteCount(blob.size()) + ", but " + name + " takes " +
+                       byteCount(static_cast<uint32_t>(length)) + " from " +
+                       (offset < 0 ? "the negative offset " + std::to_string(offset) : "offset " + groupedNumber(static_cast<uint32_t>(offset))));
     }
     return blob.sub(offset, length, name);
 }
@@ -31,7 +33,8 @@ Expected<ByteReader> readSegment(const ByteReader& blob, int64_t entry, int inde
 
 Expected<MsftSegments> readMsftSegments(const ByteReader& blob, int64_t directoryOffset) {
     if (!blob.contains(directoryOffset, kSegmentCount * kEntrySize)) {
-        return damaged("the segment directory lies past the end of the file");
+        return damaged("it ends after " + byteCount(blob.size()) + ", before the segment directory at offset " +
+                       groupedNumber(static_cast<uint64_t>(directoryOffset)) + " does");
     }
     ByteReader all[kSegmentCount];
     for (int i = 0; i < kSegmentCount; ++i) {

@@ -1,4 +1,5 @@
 #include "typelib/msft/MsftTypeDescs.h"
+#include "typelib/file/Messages.h"
 
 #include <string>
 
@@ -52,8 +53,7 @@ Expected<TypeDescId> MsftTypeDescs::decodeEntry(int32_t offset, int depth) {
     // depth counts the levels above this one: the outermost description is level 1.
     if (depth >= kMaxTypeDescNesting) return damaged("a type description nests deeper than " + std::to_string(kMaxTypeDescNesting) + " levels");
     if (!slot) {
-        return damaged("a type description points past the end of the type-description table (offset " +
-                       hex(static_cast<uint32_t>(offset)) + ")");
+        return damaged(pointsOutside("a type description", offset, "the type-description table", table_.size()));
     }
     if (!inProgress_.insert(offset).second) return damaged("a type description refers to itself");
     const size_t at = static_cast<size_t>(offset);
@@ -88,8 +88,7 @@ Expected<TypeDescId> MsftTypeDescs::decodeEntry(int32_t offset, int depth) {
 
 Expected<TypeDesc> MsftTypeDescs::decodeArray(int32_t offset, int depth) {
     if (!arrays_.contains(offset, kArrayHeaderSize)) {
-        return damaged("an array type points past the end of the array-description table (offset " +
-                       hex(static_cast<uint32_t>(offset)) + ")");
+        return damaged(pointsOutside("an array type", offset, "the array-description table", arrays_.size()));
     }
     const size_t at = static_cast<size_t>(offset);
     const int32_t elementType = arrays_.i32Unchecked(at);
