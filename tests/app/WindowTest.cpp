@@ -319,6 +319,38 @@ TEST_F(WindowTest, AFailedWriteIsReportedKeepsThePreviousPageAndNamesTheNewPath)
     EXPECT_EQ(window().CurrentPage(), ui.ReportPath("Second32.dll", "SecondKind"));
 }
 
+// A symbolic link named like a report page is replaced by the page; whatever it points
+// to stays as it was (or absent).
+TEST_F(WindowTest, ALinkInAReportsPlaceIsReplacedNotWrittenThrough) {
+    TempFolder elsewhere;
+    struct Case {
+        const char* name;
+        std::string target;
+        bool targetExists;
+    };
+    const Case cases[] = {
+        {"link to a file", elsewhere.file("precious.txt"), true},
+        {"dangling link", elsewhere.file("absent.txt"), false},
+    };
+    ui.Browse(Fixture("Second32.dll"));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.targetExists) WriteFile(c.target, "precious");
+        const std::string report = ui.ReportPath("Second32.dll", "SecondKind");
+        fs::remove(report);
+        fs::create_symlink(c.target, report);
+        ui.Select("SecondPair");
+        ui.Select("SecondKind");
+        EXPECT_TRUE(ui.messages->shown.empty());
+        EXPECT_FALSE(fs::is_symlink(report));
+        EXPECT_EQ(ReadFile(report), ExpectedPage(Fixture("Second32.dll"), "SecondKind"));
+        EXPECT_EQ(fs::exists(c.target), c.targetExists);
+        if (c.targetExists) {
+            EXPECT_EQ(ReadFile(c.target), "precious");
+        }
+    }
+}
+
 TEST_F(WindowTest, AReportFolderThatCannotBeMadeIsReportedForEachReport) {
     ui.Browse(Fixture("Second32.dll"));
     fs::remove_all(ui.programFolder.path());

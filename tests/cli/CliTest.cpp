@@ -8,10 +8,16 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "../hardening/HostileLibraries.h"
 #include "ToolProcess.h"
 #include "report/MemberReport.h"
 #include "report/ReportFileName.h"
@@ -24,6 +30,8 @@ using testing::RunTool;
 using testing::ToolResult;
 using testing::TempFolder;
 using testing::ReadWhole;
+using testing::EnumSpec;
+using testing::libraryOfEnums;
 
 const std::string FixturesDir = VANTREL_FIXTURES_DIR;
 const std::string FixturePath = FixturesDir + "/Fixture.tlb";
@@ -257,6 +265,92 @@ TEST(Cli, FailuresGiveAMessageAndAnExitStatus) {
         EXPECT_NE(result.err.find(c.inMessage), std::string::npos) << shown << "\n" << result.err;
     }
     EXPECT_TRUE(out.fileNames().empty());
+}
+
+// Type names a file system or a terminal must not take as they stand.
+const std::string LongName = std::string(150, 'L') + "\xC3\xA9" + std::string(148, 'M');
+const std::vector<EnumSpec> AwkwardTypes = {
+    {"a/b"}, {"a_b"}, {"Foo"}, {"foo"}, {LongName}, {"Esc\x1B[31mRed\nLine"}, {"Broken", true}, {"Last"},
+};
+
+std::string writeAwkwardLibrary(const TempFolder& folder) {
+    const std::vector<uint8_t> bytes = libraryOfEnums(AwkwardTypes);
+    const std::string path = (folder.path() / "Awkward.tlb").string();
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+// What the tool writes to standard output when that is a terminal.
+std::string RunOnTerminal(const std::vector<std::string>& arguments) {
+    std::vector<char*> argv{const_cast<char*>(VANTREL_REPORT_EXE)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    int terminal = -1;
+    const pid_t child = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (child == 0) {
+        ::execv(VANTREL_REPORT_EXE, argv.data());
+        ::_exit(127);
+    }
+    std::string out;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(terminal, buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<size_t>(got));
+    ::close(terminal);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return out;
+}
+
+// --out writes every page it can: a damaged type is named on standard error and the run
+// ends with status 3; names that clash once made safe for a file system, names that
+// differ only in case and names too long for one each get a page of their own.
+TEST(Cli, OutWritesEveryPageItCanEachUnderItsOwnName) {
+    const TempFolder folder("vantrel-awkward");
+    const std::string library = writeAwkwardLibrary(folder);
+    const std::filesystem::path out = folder.path() / "pages";
+    const ToolResult result = RunTool({"--out", out.string(), library});
+    EXPECT_EQ(result.exitStatus, 3) << result.err;
+    EXPECT_NE(result.err.find("type 6 (Broken)"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("1 of 8 pages could not be written."), std::string::npos) << result.err;
+    const std::vector<std::string> files = out.empty() ? std::vector<std::string>{} : [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(out)) names.push_back(entry.path().filename().string());
+        return names;
+    }();
+    EXPECT_EQ(files.size(), AwkwardTypes.size() - 1);
+    std::set<std::string> headings;
+    for (const std::string& file : files) {
+        EXPECT_LE(file.size(), 255u) << file;
+        EXPECT_TRUE(file.ends_with(".html")) << file;
+        const std::string page = ReadWhole(out / file);
+        const auto start = page.find("  (");
+        headings.insert(page.substr(start, page.find(")</h3>") - start));
+    }
+    // Each type's own page, Foo's and foo's among them.
+    EXPECT_EQ(headings.size(), files.size());
+    EXPECT_EQ(headings.count("  (Foo"), 1u);
+    EXPECT_EQ(headings.count("  (foo"), 1u);
+    // The name as listed: the library's code page makes two characters of the two bytes.
+    const std::string listed(openFixture(library).Types().items()[4].Name());
+    const std::string longFile = ReportFileName(library, listed);
+    EXPECT_TRUE(longFile.starts_with("Awkward.tlb_LLLL")) << longFile;
+    EXPECT_NE(std::find(files.begin(), files.end(), longFile), files.end()) << longFile;
+}
+
+// On a terminal control characters are shown; in pipes names stay as they are; error
+// messages always show them.
+TEST(Cli, ControlCharactersAreShownOnATerminalAndInMessages) {
+    const TempFolder folder("vantrel-awkward");
+    const std::string library = writeAwkwardLibrary(folder);
+    const std::string onTerminal = RunOnTerminal({library});
+    EXPECT_NE(onTerminal.find("Esc\\x1B[31mRed\\x0ALine"), std::string::npos) << onTerminal;
+    EXPECT_EQ(onTerminal.find('\x1B'), std::string::npos);
+    const ToolResult piped = RunTool({library});
+    EXPECT_NE(piped.out.find("Esc\x1B[31mRed\nLine\n"), std::string::npos);
+    const ToolResult failed = RunTool({library, "No\x1BSuch"});
+    EXPECT_EQ(failed.exitStatus, 1);
+    EXPECT_NE(failed.err.find("No\\x1BSuch"), std::string::npos) << failed.err;
+    EXPECT_EQ(failed.err.find('\x1B'), std::string::npos);
 }
 
 }  // namespace

@@ -310,6 +310,18 @@ std::vector<uint8_t> overlappingResourceDirectories(unsigned scale) {
 
 }  // namespace
 
+std::vector<uint8_t> libraryOfEnums(const std::vector<EnumSpec>& enums) {
+    MsftBuilder b;
+    const uint32_t constant = b.addName({'C'});
+    for (const EnumSpec& spec : enums) {
+        Type& type = b.types.emplace_back();
+        type.name = b.addName(std::vector<uint8_t>(spec.name.begin(), spec.name.end()));
+        type.damagedBlock = spec.damaged;
+        type.addConstant(0, constant, kVtI4, kInline | (kVtI4 << 26) | 1, 0xFFFFFFFFu);
+    }
+    return b.finish();
+}
+
 const std::vector<HostileKind>& hostileKinds() {
     static const std::vector<HostileKind> kinds{
         {"shared-help-string", [](unsigned scale) { return sharedLongText(scale, false); }},

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace vantrel::testing {
@@ -16,5 +17,13 @@ struct HostileKind {
 };
 
 const std::vector<HostileKind>& hostileKinds();
+
+// A library of enumerations with one constant each, named as given; a damaged one's
+// member block lies outside the file.
+struct EnumSpec {
+    std::string name;
+    bool damaged = false;
+};
+std::vector<uint8_t> libraryOfEnums(const std::vector<EnumSpec>& enums);
 
 }  // namespace vantrel::testing
