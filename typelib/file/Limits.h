@@ -4,6 +4,10 @@
 // most once per element, and answers anything beyond these limits with an error
 // (number 0x80028018, "... is damaged: ...") instead of a crash or a hang.
 //
+// What that guarantees: opening a file of S bytes and building every type's member view
+// and report page takes at most peakMemoryAllowed(S) = 32 MiB + 8 x S at its peak, and
+// time linear in S (tests/hardening/HostileFilesTest checks both on crafted worst cases).
+//
 // Fixed limits, far above anything a real library needs:
 //   - a file of at most kMaxLibraryFileSize bytes (FileBytes.h): larger ones are
 //     refused before they are read;
@@ -19,7 +23,12 @@
 //   - array bounds, implemented-interface records and resource directories: each is
 //     read at most once (a shared or looping one is an error), so their total is
 //     bounded by the bytes that hold them;
-//   - names and strings: their length fields are checked against the table they live in.
+//   - names, strings and string values: their length fields are checked against the
+//     table they live in; each is decoded once per place and shared by every record
+//     that points there, and the texts of a table together may use each of its bytes
+//     once (DecodedTexts), so overlapping texts can't multiply the work;
+//   - hash tables keyed by numbers from the file are seeded per run (SeededHash.h);
+//   - a report page: at most maxPageSize(library size) bytes.
 #pragma once
 
 #include <cstddef>
