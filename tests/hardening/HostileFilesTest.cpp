@@ -14,6 +14,7 @@
 
 #include "HostileLibraries.h"
 #include "typelib/file/Limits.h"
+#include "typelib/read/LibraryReader.h"
 
 namespace vantrel::testing {
 namespace {
@@ -94,6 +95,20 @@ TEST_F(HostileFiles, MemoryAndTimeStayInProportionToTheFile) {
         std::printf("%-34s %d %d %9llu bytes: %6.1f MiB, %.3f s; %9llu bytes: %6.1f MiB, %.3f s\n", kind.name, a.exitStatus, b.exitStatus,
                     static_cast<unsigned long long>(smallSize), static_cast<double>(a.peakBytes) / (1 << 20), a.seconds,
                     static_cast<unsigned long long>(largeSize), static_cast<double>(b.peakBytes) / (1 << 20), b.seconds);
+    }
+}
+
+// The stated nesting limit holds exactly: that many levels open, one more is damage.
+TEST(HostileTypeDescriptions, NestAtMostTheStatedLevels) {
+    for (const unsigned depth : {1u, unsigned{kMaxTypeDescNesting}, unsigned{kMaxTypeDescNesting} + 1}) {
+        SCOPED_TRACE(depth);
+        const Expected<LibraryInfo> library = readTypeLibrary(libraryWithPointerChain(depth), "Chain.tlb");
+        ASSERT_TRUE(library) << library.error().description;
+        const std::optional<Error>& error = library->types.at(0).memberError;
+        EXPECT_EQ(error.has_value(), depth > unsigned{kMaxTypeDescNesting});
+        if (error) {
+            EXPECT_NE(error->description.find("nests deeper than 64 levels"), std::string::npos) << error->description;
+        }
     }
 }
 

@@ -40,11 +40,12 @@ struct Type {
     std::vector<uint32_t> ids, names, offsets;
     uint32_t funcs = 0, vars = 0;
 
-    void addConstant(uint32_t id, uint32_t nameOffset, uint32_t vt, uint32_t value, uint32_t doc) {
+    // `dataType`: an inline VT (kInline | vt) or a type-description offset.
+    void addConstant(uint32_t id, uint32_t nameOffset, uint32_t dataType, uint32_t value, uint32_t doc) {
         offsets.push_back(static_cast<uint32_t>(records.size()));
         put16(records, 28);
         put16(records, vars);
-        put32(records, kInline | vt);
+        put32(records, dataType);
         put32(records, 0);      // flags
         put32(records, 2);      // a constant
         put32(records, value);
@@ -84,7 +85,7 @@ struct Type {
 // name, string and custom-data tables, then the member blocks.
 class MsftBuilder {
 public:
-    std::vector<uint8_t> names, strings, customData;
+    std::vector<uint8_t> names, strings, customData, typeDescs;
     std::vector<Type> types;
 
     // Aligned: a 12-byte header whose third word holds the length, then the text.
@@ -138,7 +139,7 @@ public:
         set32(out, 0x20, static_cast<uint32_t>(typeCount));
         for (size_t field : {0x24u, 0x38u, 0x3Cu, 0x40u, 0x4Cu}) set32(out, field, 0xFFFFFFFFu);
         // The typeinfo table, then the three text tables.
-        const std::vector<const std::vector<uint8_t>*> tables{&names, &strings, &customData};
+        const std::vector<const std::vector<uint8_t>*> tables{&names, &strings, &customData, &typeDescs};
         const size_t typeInfos = at;
         out.resize(at + 100 * typeCount, 0);
         std::vector<size_t> tableAt;
@@ -155,6 +156,7 @@ public:
         setSegment(out, directory, 7, tableAt[0], names.size());
         setSegment(out, directory, 8, tableAt[1], strings.size());
         setSegment(out, directory, 11, tableAt[2], customData.size());
+        setSegment(out, directory, 9, tableAt[3], typeDescs.size());
         for (size_t t = 0; t < typeCount; ++t) {
             set32(out, kHeader + 4 * t, static_cast<uint32_t>(100 * t));
             writeType(out, typeInfos + 100 * t, types[t]);
@@ -200,8 +202,8 @@ std::vector<uint8_t> sharedLongText(unsigned scale, bool asValue) {
     const size_t count = scale * kScaleUnit / 40;
     for (size_t i = 0; i < count; ++i) {
         Type& type = b.typeWithRoom(kEnum, name);
-        if (asValue) type.addConstant(static_cast<uint32_t>(i), name, kVtBstr, text, 0xFFFFFFFFu);
-        else type.addConstant(static_cast<uint32_t>(i), name, kVtI4, kInline | (kVtI4 << 26) | 1, text);
+        if (asValue) type.addConstant(static_cast<uint32_t>(i), name, kInline | kVtBstr, text, 0xFFFFFFFFu);
+        else type.addConstant(static_cast<uint32_t>(i), name, kInline | kVtI4, kInline | (kVtI4 << 26) | 1, text);
     }
     return b.finish();
 }
@@ -317,8 +319,22 @@ std::vector<uint8_t> libraryOfEnums(const std::vector<EnumSpec>& enums) {
         Type& type = b.types.emplace_back();
         type.name = b.addName(std::vector<uint8_t>(spec.name.begin(), spec.name.end()));
         type.damagedBlock = spec.damaged;
-        type.addConstant(0, constant, kVtI4, kInline | (kVtI4 << 26) | 1, 0xFFFFFFFFu);
+        type.addConstant(0, constant, kInline | kVtI4, kInline | (kVtI4 << 26) | 1, 0xFFFFFFFFu);
     }
+    return b.finish();
+}
+
+std::vector<uint8_t> libraryWithPointerChain(unsigned depth) {
+    MsftBuilder b;
+    const uint32_t name = b.addName({'C'});
+    for (unsigned level = 0; level < depth; ++level) {
+        put32(b.typeDescs, 26);  // VT_PTR
+        put32(b.typeDescs, level + 1 < depth ? 8 * (level + 1) : kInline | kVtI4);
+    }
+    Type& type = b.types.emplace_back();
+    type.name = name;
+    // The constant's type: offset 0, the outermost pointer.
+    type.addConstant(0, name, 0, kInline | (kVtI4 << 26) | 1, 0xFFFFFFFFu);
     return b.finish();
 }
 

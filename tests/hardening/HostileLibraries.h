@@ -26,4 +26,7 @@ struct EnumSpec {
 };
 std::vector<uint8_t> libraryOfEnums(const std::vector<EnumSpec>& enums);
 
+// One constant whose type is `depth` pointers chained to a long.
+std::vector<uint8_t> libraryWithPointerChain(unsigned depth);
+
 }  // namespace vantrel::testing
