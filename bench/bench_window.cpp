@@ -93,7 +93,7 @@ const std::string& LargestType(const std::string& path) {
     size_t longest = 0;
     const Collection<TypeEntry> types = library->Types();
     for (const TypeEntry& type : types.items()) {
-        auto page = GetProperties(*library, path, type.Name(), path);
+        auto page = GetProperties(*library, path, std::string(type.Name()), path);
         if (page && page->size() > longest) {
             longest = page->size();
             name = type.Name();

@@ -40,7 +40,7 @@ std::string variantText(const Variant& value) {
         std::snprintf(buffer, sizeof buffer, "%.17g", *d);
         return text + buffer;
     }
-    if (const auto* s = std::get_if<std::string>(&value.value)) return text + "\"" + *s + "\"";
+    if (const auto* s = std::get_if<std::string_view>(&value.value)) return text + "\"" + std::string(*s) + "\"";
     return text + "(none)";
 }
 
@@ -103,7 +103,7 @@ std::string functionKey(const FuncDesc& func) {
 }
 
 std::string functionPath(const TypeInfo& type, const FuncDesc& func) {
-    std::string path = type.name + "." + std::string(func.name);
+    std::string path = std::string(type.name) + "." + std::string(func.name);
     if (func.invokeKind != invoke::Func) path += " [" + std::string(InvokeKindName(func.invokeKind)) + "]";
     return path;
 }
@@ -146,9 +146,9 @@ private:
 
     // Records a change of one aspect when its texts differ.
     void compare(uint8_t whom, const char* subject, const std::string& path, const char* aspect,
-                 const std::string& oldValue, const std::string& newValue) {
+                 std::string_view oldValue, std::string_view newValue) {
         if (oldValue != newValue)
-            add(ChangeKind::Changed, whom, subject, path, aspect, oldValue, newValue);
+            add(ChangeKind::Changed, whom, subject, path, aspect, std::string(oldValue), std::string(newValue));
     }
 
     template <class Number>
@@ -186,12 +186,12 @@ private:
         for (size_t i = 0; i < old_.types.size(); ++i) {
             const TypeInfo& type = old_.types[i];
             if (pairs.match[i] < 0)
-                add(ChangeKind::Removed, clientsOf(type), "type", type.name);
+                add(ChangeKind::Removed, clientsOf(type), "type", std::string(type.name));
             else
                 compareType(type, new_.types[static_cast<size_t>(pairs.match[i])]);
         }
         for (size_t j = 0; j < new_.types.size(); ++j)
-            if (!pairs.taken[j]) add(ChangeKind::Added, breaks::Nobody, "type", new_.types[j].name);
+            if (!pairs.taken[j]) add(ChangeKind::Added, breaks::Nobody, "type", std::string(new_.types[j].name));
     }
 
     static std::string referenceText(TypeNaming& naming, const TypeHandle& handle) {
@@ -199,7 +199,7 @@ private:
     }
 
     void compareType(const TypeInfo& before, const TypeInfo& after) {
-        const std::string& path = after.name;
+        const std::string path(after.name);
         const uint8_t clients = clientsOf(before);
         compare(breaks::Nobody, "type", path, "name", before.name, after.name);
         compare(EarlyAndLate, "type", path, "kind", std::string(TypeKindName(before.kind)),
@@ -240,7 +240,7 @@ private:
         pairInOrder(keys(oldNames_, before), keys(newNames_, after), pairs.match, pairs.taken);
         for (size_t i = 0; i < before.implTypes.size(); ++i) {
             const ImplType& impl = before.implTypes[i];
-            const std::string path = after.name + "." + referenceText(oldNames_, impl.type);
+            const std::string path = std::string(after.name) + "." + referenceText(oldNames_, impl.type);
             if (pairs.match[i] < 0) {
                 add(ChangeKind::Removed, EarlyAndLate, "interface", path);
                 continue;
@@ -255,7 +255,7 @@ private:
         for (size_t j = 0; j < after.implTypes.size(); ++j)
             if (!pairs.taken[j])
                 add(ChangeKind::Added, breaks::Nobody, "interface",
-                    after.name + "." + referenceText(newNames_, after.implTypes[j].type));
+                    std::string(after.name) + "." + referenceText(newNames_, after.implTypes[j].type));
     }
 
     void compareFunctions(const TypeInfo& before, const TypeInfo& after, uint8_t clients) {
@@ -297,15 +297,14 @@ private:
         compare(clients, "function", path, "return type", oldNames_.text(before.returnType),
                 newNames_.text(after.returnType));
         compare(breaks::Nobody, "function", path, "flags", hexText(before.flags), hexText(after.flags));
-        compare(breaks::Nobody, "function", path, "doc string", before.docString ? *before.docString : "",
-                after.docString ? *after.docString : "");
+        compare(breaks::Nobody, "function", path, "doc string", before.docString, after.docString);
         compareNumber(breaks::Nobody, "function", path, "help context", before.helpContext, after.helpContext);
         compare(early, "function", path, "entry point", entryText(before), entryText(after));
         compareParameters(path, before, after, clients);
     }
 
     static std::string entryText(const FuncDesc& func) {
-        if (func.entryName) return *func.entryName;
+        if (!func.entryName.empty()) return std::string(func.entryName);
         return func.entryOrdinal ? "#" + std::to_string(*func.entryOrdinal) : std::string();
     }
 
@@ -343,7 +342,7 @@ private:
         pairInOrder(keysOf(before.vars, byName), keysOf(after.vars, byName), pairs.match, pairs.taken);
         for (size_t i = 0; i < before.vars.size(); ++i) {
             const VarDesc& var = before.vars[i];
-            const std::string path = after.name + "." + std::string(var.name);
+            const std::string path = std::string(after.name) + "." + std::string(var.name);
             if (pairs.match[i] < 0) {
                 add(ChangeKind::Removed, variableClients(var), "variable", path);
                 continue;
@@ -352,7 +351,7 @@ private:
         }
         for (size_t j = 0; j < after.vars.size(); ++j)
             if (!pairs.taken[j])
-                add(ChangeKind::Added, breaks::Nobody, "variable", after.name + "." + std::string(after.vars[j].name));
+                add(ChangeKind::Added, breaks::Nobody, "variable", std::string(after.name) + "." + std::string(after.vars[j].name));
     }
 
     void compareVariable(const std::string& path, const VarDesc& before, const VarDesc& after) {

@@ -259,9 +259,9 @@ private:
         for (const ParamDesc& param : func.params) writeParameter(param);
         out_.endArray();
         writeDescribedType("returnType", func.returnType);
-        out_.field("docString", func.docString ? std::string_view(*func.docString) : std::string_view());
+        out_.field("docString", func.docString);
         out_.field("helpContext", func.helpContext);
-        if (func.entryName) out_.field("entry", *func.entryName);
+        if (!func.entryName.empty()) out_.field("entry", func.entryName);
         if (func.entryOrdinal) out_.field("entry", *func.entryOrdinal);
         out_.endObject();
     }

@@ -52,7 +52,7 @@ std::vector<std::string> importedTypes(const TypeLibrary& library) {
     std::vector<std::string> found;
     auto describe = [&](const TypeRef& ref) {
         Expected<TypeEntry> entry = ref.ReferencedType();
-        found.push_back(entry ? entry->Name() + " in " + fs::path(entry->library()->path).filename().string()
+        found.push_back(entry ? std::string(entry->Name()) + " in " + fs::path(entry->library()->path).filename().string()
                               : std::to_string(entry.error().number));
     };
     const Collection<MemberItem> members = *library.GetMembers(type, memberview::UserView);

@@ -364,7 +364,7 @@ uint16_t writeFunction(MemberArea& area, const FuncDesc& func) {
 // A constant's value in the area: 32-bit integers as i32, strings as u16 length and bytes.
 uint16_t placeConstant(MemberArea& area, const Variant& value, const Encoder& encode) {
     const uint16_t offset = area.bytes.offset();
-    if (const auto* text = std::get_if<std::string>(&value.value)) {
+    if (const auto* text = std::get_if<std::string_view>(&value.value)) {
         area.bytes.counted(encode(*text));
     } else if (const auto* number = std::get_if<int64_t>(&value.value)) {
         area.bytes.i32(static_cast<int32_t>(*number));
@@ -671,7 +671,7 @@ Expected<std::vector<uint8_t>> writeLibrary(const TypeLibrary& library) {
         names.offsetOf(info.name);  // the library's name is entry 0, as in real files
         std::vector<std::vector<uint8_t>> blocks;
         for (const TypeInfo& type : info.types) {
-            if (type.memberError) throw Unwritable(type.name + ": " + type.memberError->description);
+            if (type.memberError) throw Unwritable(std::string(type.name) + ": " + type.memberError->description);
             blocks.push_back(typeBlock(context, type, encode));
         }
         return file(blocks, libraryBlock(info, names, encode));

@@ -39,8 +39,8 @@ Expected<std::optional<TypeEntry>> wrappedInterface(const TypeEntry& type) {
     }
     // Only an interface or a dual is wrapped; this also keeps a wrapper from wrapping itself.
     if (found->info().kind != TypeKind::Interface && !found->info().isDual())
-        return damagedLibrary(*type.library(), "dispinterface '" + type.Name() + "' wraps '" +
-                                                   found->Name() + "', which is no interface");
+        return damagedLibrary(*type.library(), "dispinterface '" + std::string(type.Name()) + "' wraps '" +
+                                                   std::string(found->Name()) + "', which is no interface");
     return std::optional<TypeEntry>(std::move(found).value());
 }
 
