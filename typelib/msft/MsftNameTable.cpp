@@ -24,6 +24,8 @@ Expected<std::string_view> MsftNameTable::firstUse(int32_t offset) {
 }
 
 Expected<std::span<const uint8_t>> MsftNameTable::textAt(int32_t offset) const {
+    // A negative offset is outside even when the length word it implies is not.
+    if (offset < 0) return table_.outOfRange(offset, kEntryHeaderSize);
     // The low byte of the entry's third word is the length; the text follows the
     // 12-byte header.
     const int64_t lengthAt = int64_t{offset} + 8;
