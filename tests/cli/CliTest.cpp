@@ -137,7 +137,7 @@ TEST(Cli, ResourceAndCodePageChooseWhatIsRead) {
         TypeLibraryLoader loader;
         const Collection<TypeEntry> types = loader.OpenFromFile(path, options)->Types();
         std::string list;
-        for (const TypeEntry& type : types.items()) list += type.Name() + "\n";
+        for (const TypeEntry& type : types.items()) list += std::string(type.Name()) + "\n";
         return list;
     };
     struct Case {

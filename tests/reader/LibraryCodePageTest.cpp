@@ -39,7 +39,7 @@ bool libraryHolds(const LibraryInfo& library, const std::string& text) {
     for (const TypeInfo& type : library.types) {
         if (has(type.name) || has(type.docString)) return true;
         for (const FuncDesc& func : type.funcs)
-            if (has(func.name) || (func.docString && has(*func.docString))) return true;
+            if (has(func.name) || has(func.docString)) return true;
         for (const VarDesc& var : type.vars)
             if (has(var.name) || has(var.docString)) return true;
         for (const ParamDesc& param : type.params)
