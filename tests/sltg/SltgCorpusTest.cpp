@@ -18,10 +18,18 @@
 namespace vantrel::testing {
 namespace {
 
+// A decoded doc string: of the type, or of its member when one is named.
+struct DocString {
+    const char* type;
+    const char* member;
+    const char* text;
+};
+
 struct CorpusCase {
     const char* file;
     int typeCount;
     std::vector<const char*> platformLines;  // each a whole line of the canonical dump
+    std::vector<DocString> docStrings = {};  // the platform shows none: read by hand
 };
 
 const std::vector<CorpusCase> kCases = {
@@ -49,7 +57,10 @@ const std::vector<CorpusCase> kCases = {
     {"MSOUTL32.OCX", 8,
      {"  var index=2 memid=1073741826 varkind=2 flags=0x0 name=\"outOutOfMemory\" type=22 value=22:32002"}},
     {"THREED32.OCX", 42,
-     {"type index=35 name=\"SSPanel\" guid={0BA686B9-F7D3-101A-993E-0000C0EF6F5E} kind=5 flags=0x26 funcs=0 vars=0 impls=2"}},
+     {"type index=35 name=\"SSPanel\" guid={0BA686B9-F7D3-101A-993E-0000C0EF6F5E} kind=5 flags=0x26 funcs=0 vars=0 impls=2"},
+     {{"SSCheck", "", "A three-dimensional check box."},
+      {"SSPanel", "", "A three-dimensional rectangular control with inner and outer bevels."},
+      {"Font3DConstants", "ssRaisedLight", "Font raised with light shading."}}},
     {"XL5EN32.OLB", 133,
      {"  var index=483 memid=1073742307 varkind=2 flags=0x0 name=\"xlLTR\" type=22 value=22:-5003",
       "  var index=46 memid=1073741870 varkind=2 flags=0x0 name=\"xlDialogInsertTitle\" type=22 value=22:380"}},
@@ -60,6 +71,18 @@ std::unordered_set<std::string> linesOf(const std::string& text) {
     std::istringstream in(text);
     for (std::string line; std::getline(in, line);) lines.insert(line);
     return lines;
+}
+
+std::string docStringOf(const TypeLibrary& library, const std::string& typeName, const std::string& member) {
+    for (const TypeInfo& type : library.info().types) {
+        if (type.name != typeName) continue;
+        if (member.empty()) return type.docString;
+        for (const VarDesc& var : type.vars)
+            if (var.name == member) return var.docString;
+        for (const FuncDesc& func : type.funcs)
+            if (func.name == member) return func.docString ? *func.docString : "";
+    }
+    return "(not found)";
 }
 
 TEST(SltgCorpus, OpensMatchesThePlatformAndBuildsEveryPage) {
@@ -74,6 +97,7 @@ TEST(SltgCorpus, OpensMatchesThePlatformAndBuildsEveryPage) {
         EXPECT_EQ(types.items().size(), static_cast<size_t>(c.typeCount));
         const std::unordered_set<std::string> dump = linesOf(conformance::dumpLibrary(*library));
         for (const char* line : c.platformLines) EXPECT_TRUE(dump.count(line)) << line;
+        for (const DocString& doc : c.docStrings) EXPECT_EQ(docStringOf(*library, doc.type, doc.member), doc.text);
         for (const TypeEntry& type : types.items()) {
             const Expected<std::string> page = GetProperties(*library, path, type.Name(), path);
             EXPECT_TRUE(page) << type.Name() << ": " << page.error().description;

@@ -56,6 +56,8 @@ Expected<void> readFunction(SltgMemberContext& context, const ByteReader& record
     f.memberId = record.i32Unchecked(6);
     const uint16_t helpContext = record.u16Unchecked(10);
     f.helpContext = helpContext == kNoHelpContext ? 0 : helpContext;
+    std::string docString = VANTREL_TRY(sltgHelpString(context, record.u16Unchecked(12)));
+    if (!docString.empty()) f.docString = std::move(docString);
     const uint8_t countsAndConv = record.bytes()[16];
     const uint8_t resultAndOptional = record.bytes()[17];
     f.callConv = countsAndConv & 0x7;

@@ -5,6 +5,7 @@
 #include "typelib/model/TypeDescLookup.h"
 #include "typelib/sltg/SltgFunction.h"
 #include "typelib/sltg/SltgHeader.h"
+#include "typelib/sltg/SltgHelpStrings.h"
 #include "typelib/sltg/SltgImpl.h"
 #include "typelib/sltg/SltgLibraryBlock.h"
 #include "typelib/sltg/SltgNameTable.h"
@@ -34,7 +35,9 @@ public:
     SltgLibraryReader(const SltgBlocks& blocks, const SltgLibraryBlock& block, size_t blobSize, const std::string& path,
                       uint32_t forcedCodePage)
         : blocks_(blocks), block_(block), path_(path), codePage_(sltgCodePage(block, forcedCodePage)),
-          names_(block.nameTable, codePage_, *library_.names), imports_(names_, codePage_, library_),
+          names_(block.nameTable, codePage_, *library_.names),
+          helpStrings_(block.helpDictionary, block.helpMaxLength, codePage_, blobSize),
+          imports_(names_, codePage_, library_),
           typeDescs_(library_.typeDescs, blobSize / 8) {}
 
     Expected<LibraryInfo> read() {
@@ -104,6 +107,7 @@ private:
     }
 
     Expected<void> readTypeBlock(const SltgTypeRecord& record, TypeInfo& type) {
+        if (record.docString) type.docString = VANTREL_TRY(helpStrings_.text(*record.docString));
         const SltgBlock* block = VANTREL_TRY(blockOf(record));
         const SltgTypeInfoBlock info = VANTREL_TRY(readSltgTypeInfoBlock(block->bytes));
         type.flags = info.flags;
@@ -116,7 +120,8 @@ private:
         if (type.kind == TypeKind::Interface && (type.flags & typeflag::Dual)) type.kind = TypeKind::Dispatch;
         std::vector<TypeHandle> references;
         if (info.references) references = VANTREL_TRY(readSltgReferences(*info.references, imports_));
-        SltgMemberContext context{library_, names_, typeDescs_, SltgTypeScope{info.members, references}, codePage_};
+        SltgMemberContext context{library_, names_, helpStrings_, typeDescs_, SltgTypeScope{info.members, references},
+                                  codePage_};
         VANTREL_CHECK(readRelations(context, info, type));
         VANTREL_CHECK(readSltgFunctions(context, info, type));
         return readSltgVariables(context, info, type);
@@ -143,6 +148,7 @@ private:
     uint32_t codePage_;
     LibraryInfo library_;
     SltgNameTable names_;
+    SltgHelpStrings helpStrings_;
     SltgImports imports_;
     SltgTypeDescs typeDescs_;
     std::unordered_map<std::string_view, size_t> blockByName_;

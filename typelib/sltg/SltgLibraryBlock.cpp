@@ -39,7 +39,7 @@ Expected<SltgTypeRecord> readTypeRecord(SltgCursor& at) {
     VANTREL_CHECK(at.counted());
     VANTREL_CHECK(at.skip(2));
     type.name = VANTREL_TRY(at.u16());
-    VANTREL_CHECK(at.counted());  // its doc string, compressed
+    type.docString = VANTREL_TRY(at.counted());
     VANTREL_CHECK(at.skip(2));
     type.helpContext = VANTREL_TRY(at.u32());
     VANTREL_CHECK(at.skip(2));
@@ -80,6 +80,9 @@ Expected<SltgLibraryBlock> readSltgLibraryBlock(const ByteReader& block) {
         library.types.push_back(*type);
     }
     const uint32_t hashAt = VANTREL_TRY(at.u32());
+    library.helpMaxLength = VANTREL_TRY(at.u16());
+    const uint32_t dictionarySize = VANTREL_TRY(at.u32());
+    library.helpDictionary = VANTREL_TRY(block.sub(at.at(), dictionarySize, "the help-string dictionary"));
     library.nameTable = VANTREL_TRY(locateNameTable(block, hashAt));
     return library;
 }

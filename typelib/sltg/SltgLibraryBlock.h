@@ -20,6 +20,7 @@ struct SltgTypeRecord {
     Guid guid;
     uint16_t kind = 0;
     uint32_t helpContext = 0;
+    std::optional<std::span<const uint8_t>> docString;  // compressed
 };
 
 struct SltgLibraryBlock {
@@ -35,6 +36,9 @@ struct SltgLibraryBlock {
     Guid libid;
     std::vector<SltgTypeRecord> types;
     ByteReader nameTable;
+    // The dictionary of the compressed help strings, and its bound on their length.
+    ByteReader helpDictionary;
+    uint16_t helpMaxLength = 0;
 };
 
 Expected<SltgLibraryBlock> readSltgLibraryBlock(const ByteReader& block);

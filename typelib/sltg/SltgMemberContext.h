@@ -8,6 +8,7 @@
 
 #include "typelib/file/ByteReader.h"
 #include "typelib/model/TypeInfo.h"
+#include "typelib/sltg/SltgHelpStrings.h"
 #include "typelib/sltg/SltgNameTable.h"
 #include "typelib/sltg/SltgTypeWords.h"
 
@@ -16,6 +17,7 @@ namespace vantrel {
 struct SltgMemberContext {
     const LibraryInfo& library;
     SltgNameTable& names;
+    SltgHelpStrings& helpStrings;
     SltgTypeDescs& typeDescs;
     SltgTypeScope scope;
     uint32_t codePage = 0;
@@ -23,6 +25,14 @@ struct SltgMemberContext {
 
 // The records of one chain: `count` of them from `first`, each at least `minSize` bytes
 // of the member area, linked by the u16 at +2. Calls read(record, index) for each.
+// The help string whose bits start at a member-area offset; 0xFFFF is none.
+inline Expected<std::string> sltgHelpString(SltgMemberContext& context, uint16_t offset) {
+    if (offset == 0xFFFF) return std::string();
+    const ByteReader& members = context.scope.members;
+    if (!members.contains(offset, 1)) return members.outOfRange(offset, 1);
+    return context.helpStrings.text(members.bytes().subspan(offset));
+}
+
 template <class Read>
 Expected<void> walkSltgChain(const ByteReader& members, uint16_t first, uint16_t count, int64_t minSize,
                              std::string_view what, Read read) {

@@ -56,6 +56,7 @@ Expected<void> readVariable(SltgMemberContext& context, const ByteReader& record
     v.memberId = record.i32Unchecked(10);
     const uint16_t helpContext = record.u16Unchecked(14);
     v.helpContext = helpContext == 0xFFFE ? 0 : helpContext;
+    v.docString = VANTREL_TRY(sltgHelpString(context, record.u16Unchecked(16)));
     if (magic & kHasFlagsBit) v.flags = VANTREL_TRY(record.u16(18));
     if (flags & kReadOnly) v.flags |= varflag::ReadOnly;
     if (flags & kConstant) {
