@@ -48,6 +48,7 @@ public:
         blockUsed_.assign(blocks_.typeBlocks.size(), false);
         library_.types.resize(block_.types.size());
         for (size_t i = 0; i < block_.types.size(); ++i) VANTREL_CHECK(readType(i, library_.types[i]));
+        if (library_.dispatchType.kind == TypeHandle::Kind::None) library_.dispatchType = importedIDispatch();
         storeAutomationVarTypes(library_);
         return std::move(library_);
     }
@@ -139,6 +140,19 @@ private:
             type.baseType = impls.front().type;
         }
         if (type.kind == TypeKind::Alias) type.aliasType = VANTREL_TRY(typeDescs_.inlineOrAt(context.scope, info.aliasWord, info.aliasInline));
+        return {};
+    }
+
+    // Without a dispinterface, whose one interface is IDispatch, the library names IDispatch
+    // only as stdole's type 4 (in versions 1 and 2 alike), where a dual derives from it.
+    TypeHandle importedIDispatch() const {
+        static constexpr Guid kStdole{0x00020430, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+        constexpr int32_t kIDispatchIndex = 4;
+        for (size_t i = 0; i < library_.importedTypes.size(); ++i) {
+            const ImportedType& type = library_.importedTypes[i];
+            if (type.typeIndex == kIDispatchIndex && library_.importedLibraries[static_cast<size_t>(type.library)].libid == kStdole)
+                return TypeHandle{TypeHandle::Kind::Imported, static_cast<int32_t>(i)};
+        }
         return {};
     }
 
