@@ -568,5 +568,63 @@ TEST(DamagedFiles, SltgBlockDirectoryPastTheEndNamesBothSizes) {
                                  "file ends after 2,304 bytes.");
 }
 
+// The NE resource table of GRID16.OCX: where it starts, and the 12-byte entry of its
+// TYPELIB resource ({u16 offset, u16 length, u16 flags, u16 id, u32}).
+size_t neResourceTable(const std::vector<uint8_t>& ne) {
+    const size_t header = getU32(ne, 0x3C);
+    return header + getU16(ne, header + 0x24);
+}
+size_t neTypeLibEntry(const std::vector<uint8_t>& ne) {
+    const size_t table = neResourceTable(ne);
+    for (size_t group = table + 2; getU16(ne, group) != 0; group += 8 + 12 * size_t{getU16(ne, group + 2)}) {
+        const uint16_t type = getU16(ne, group);
+        if (!(type & 0x8000) && ne.at(table + type) == 7 && ne.at(table + type + 1) == 'T') return group + 8;
+    }
+    throw std::runtime_error("no TYPELIB group");
+}
+
+TEST(DamagedFiles, NeResourceDamageFailsTheOpenNamingTheFile) {
+    const std::string path = corpusPath("GRID16.OCX");
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no corpus";
+    struct NeDamage {
+        const char* name;
+        const char* expected;  // in the description
+        std::function<void(std::vector<uint8_t>&)> apply;
+    };
+    const NeDamage cases[] = {
+        {"resource table past the end", "The NE file 'Damaged.ocx' is damaged",
+         [](auto& b) { putU16(b, getU32(b, 0x3C) + 0x24, 0xFFF0); b.resize(getU32(b, 0x3C) + 0x100); }},
+        {"alignment shift beyond 16", "alignment shift", [](auto& b) { putU16(b, neResourceTable(b), 40); }},
+        {"a type group counting more entries than the file holds", "The NE file 'Damaged.ocx' is damaged",
+         [](auto& b) { putU16(b, neTypeLibEntry(b) - 6, 0xFFFF); }},
+        {"TYPELIB data starting past the end", "past the end of the file",
+         [](auto& b) { putU16(b, neTypeLibEntry(b), 0xFFFF); }},
+        {"no TYPELIB resource", "has no TYPELIB resource",
+         [](auto& b) { b.at(neResourceTable(b) + getU16(b, neTypeLibEntry(b) - 8) + 1) = 'X'; }},
+        {"TYPELIB data that is no library", "holds no type library",
+         [](auto& b) { b.at(static_cast<size_t>(getU16(b, neTypeLibEntry(b))) << getU16(b, neResourceTable(b))) = 'X'; }},
+    };
+    const std::vector<uint8_t> original = bytesOf(path);
+    for (const NeDamage& damage : cases) {
+        SCOPED_TRACE(damage.name);
+        std::vector<uint8_t> bytes = original;
+        damage.apply(bytes);
+        const Outcome outcome = openAndWalk(bytes, "Damaged.ocx");
+        ASSERT_FALSE(outcome.opened);
+        EXPECT_NE(outcome.openError.find(damage.expected), std::string::npos) << outcome.openError;
+        EXPECT_NE(outcome.openError.find("Damaged.ocx"), std::string::npos) << outcome.openError;
+    }
+    // The resource's length is rounded up to the alignment: a file that ends inside that
+    // padding still opens.
+    const size_t entry = neTypeLibEntry(original);
+    const uint16_t shift = getU16(original, neResourceTable(original));
+    const size_t start = static_cast<size_t>(getU16(original, entry)) << shift;
+    const std::vector<uint8_t> blob = sltgBytes(path);
+    const std::vector<SltgBlockPlace> chain = sltgChain(blob);
+    const size_t libraryEnd = start + chain.back().start + chain.back().length;
+    const std::vector<uint8_t> cut(original.begin(), original.begin() + static_cast<long>(libraryEnd));
+    EXPECT_TRUE(openAndWalk(cut, "Cut.ocx").opened);
+}
+
 }  // namespace
 }  // namespace vantrel::testing
