@@ -1,5 +1,6 @@
 #include "typelib/sltg/SltgFunction.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,13 @@ Expected<void> readFunction(SltgMemberContext& context, const ByteReader& record
     const uint16_t vtableOffset = record.u16Unchecked(20);
     f.vtableOffset = vtableOffset == kNoVtableOffset ? 0 : static_cast<int16_t>(vtableOffset & ~1u);
     if (magic & kHasFlagsBit) f.flags = VANTREL_TRY(record.u16(22));
-    return readParams(context, record.u16Unchecked(14), countsAndConv >> 3, params);
+    const size_t first = params.size();
+    VANTREL_CHECK(readParams(context, record.u16Unchecked(14), countsAndConv >> 3, params));
+    // The file keeps only the count of optional parameters: the last ones are optional.
+    const size_t count = params.size() - first;
+    for (size_t p = count - std::min<size_t>(count, static_cast<size_t>(f.optionalParams)); p < count; ++p)
+        params[first + p].flags |= paramflag::Opt;
+    return {};
 }
 
 }  // namespace

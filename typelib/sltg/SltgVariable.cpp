@@ -18,21 +18,19 @@ constexpr uint8_t kConstant = 0x10;
 constexpr uint8_t kDispatch = 0x40;
 constexpr uint8_t kReadOnly = 0x80;
 
-bool isUnsigned(uint16_t vt) {
-    return vt == vt::UI1 || vt == vt::UI2 || vt == vt::UI4 || vt == vt::UI8 || vt == vt::UInt;
-}
-
-Variant integer(uint16_t vt, int64_t value) {
+// The file keeps no variant type for a value: an integer is a VT_INT, as the platform
+// reads it, whatever type the constant is declared with.
+Variant integer(int64_t value) {
     Variant v;
-    v.vt = vt;
-    if (isUnsigned(vt)) v.value = static_cast<uint64_t>(value); else v.value = value;
+    v.vt = vt::Int;
+    v.value = value;
     return v;
 }
 
 // A constant's value: the record's own word, or at its member-area offset a 32-bit
 // integer or a counted string.
 Expected<Variant> constantValue(const SltgMemberContext& context, uint16_t vt, uint8_t flags, uint16_t field) {
-    if (flags & kValueInline) return integer(vt, static_cast<int16_t>(field));
+    if (flags & kValueInline) return integer(static_cast<int16_t>(field));
     const ByteReader& members = context.scope.members;
     if (vt == vt::Bstr || vt == vt::LpStr || vt == vt::LpWStr) {
         const uint16_t length = VANTREL_TRY(members.u16(field));
@@ -42,7 +40,7 @@ Expected<Variant> constantValue(const SltgMemberContext& context, uint16_t vt, u
         v.value = decodeText(bytes, context.codePage);
         return v;
     }
-    return integer(vt, VANTREL_TRY(members.i32(field)));
+    return integer(VANTREL_TRY(members.i32(field)));
 }
 
 Expected<void> readVariable(SltgMemberContext& context, const ByteReader& record, const LibraryInfo& library,
