@@ -105,6 +105,19 @@ TEST(SltgCorpus, OpensMatchesThePlatformAndBuildsEveryPage) {
     }
 }
 
+// SLTG names imported types by index only. GRID16 imports StdType 1.0, whose type order
+// differs from version 2.0's: a 2.0 on the import path must not stand in for it.
+TEST(SltgCorpus, IndexImportsAreNotTakenFromAnotherMajorVersion) {
+    const std::string path = corpusPath("GRID16.OCX");
+    if (!std::filesystem::exists(path) || !std::filesystem::is_directory(VANTREL_REAL_LIBS_DIR)) GTEST_SKIP();
+    TypeLibraryLoader loader;
+    loader.SetImportPath({VANTREL_REAL_LIBS_DIR});
+    Expected<TypeLibrary> library = loader.OpenFromFile(path);
+    ASSERT_TRUE(library) << library.error().description;
+    const std::unordered_set<std::string> dump = linesOf(conformance::dumpLibrary(*library));
+    EXPECT_TRUE(dump.count("  var index=21 memid=21 varkind=3 flags=0x0 name=\"Picture\" type=ptr(udt(ext:?))"));
+}
+
 TEST(SltgCorpus, TypeLibResourceWithoutALibraryIsAClearError) {
     const std::string path = corpusPath("FlatBtn6.ocx");
     if (!std::filesystem::exists(path)) GTEST_SKIP() << "no corpus";

@@ -313,8 +313,13 @@ Expected<TypeEntry> LibraryCatalog::findType(const std::shared_ptr<const LoadedL
                              " imports is not in the type library " + library->path);
     }
     const std::vector<TypeInfo>& types = library->info.types;
-    // A type of another kind at that place means a library with another type order.
-    if (imported.typeIndex >= 0 && static_cast<size_t>(imported.typeIndex) < types.size() &&
+    // A type of another kind at that place means a library with another type order. A
+    // format that records no kind leaves nothing to compare: its types are taken only from
+    // the major version it names, or from stdole2 for stdole 1's six types.
+    const bool sameOrder = !imported.anyKind || library.get() == &from ||
+                           library->info.majorVersion == from.info.importedLibraries[static_cast<size_t>(imported.library)].majorVersion ||
+                           (library->info.libid == StandardOleLibid && imported.typeIndex < StandardOle1TypeCount);
+    if (sameOrder && imported.typeIndex >= 0 && static_cast<size_t>(imported.typeIndex) < types.size() &&
         (imported.anyKind || types[static_cast<size_t>(imported.typeIndex)].kind == imported.kind))
         return TypeEntry(library, imported.typeIndex);
     return makeError(errc::LibNotRegistered,
