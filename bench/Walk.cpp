@@ -1,5 +1,7 @@
 #include "bench/Walk.h"
 
+#include <filesystem>
+
 #include "report/MemberReport.h"
 
 namespace vantrel::bench {
@@ -7,13 +9,17 @@ namespace vantrel::bench {
 std::vector<BenchFile> benchFiles() {
     const std::string real = VANTREL_REAL_LIBS_DIR;
     const std::string fixtures = VANTREL_FIXTURES_DIR;
-    return {
+    std::vector<BenchFile> files = {
         {"mshtml.tlb", real + "/mshtml.tlb"},
         {"msxml3.dll", real + "/msxml3.dll"},
         {"sapi.dll", real + "/sapi.dll"},
         {"stdole2.tlb", real + "/stdole2.tlb"},
         {"Fixture.tlb", fixtures + "/Fixture.tlb"},
     };
+    // The largest SLTG library, where the corpus is at hand.
+    const std::string sltg = std::string(VANTREL_CORPUS_DIR) + "/XL5EN32.OLB";
+    if (std::filesystem::exists(sltg)) files.push_back({"XL5EN32.OLB", sltg});
+    return files;
 }
 
 namespace {

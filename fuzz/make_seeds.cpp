@@ -1,6 +1,6 @@
-// Builds the seed inputs of the fuzz targets: copies each type library or PE file given
-// on the command line into the output folder, and beside each PE file the raw libraries
-// of its TYPELIB resources, so both entry points of the reader get seeds.
+// Builds the seed inputs of the fuzz targets: copies each type library, PE or NE file
+// given on the command line into the output folder, and beside each PE or NE file the
+// raw libraries of its TYPELIB resources, so both entry points of the reader get seeds.
 //   make_seeds <out-folder> <max-bytes> <file>...
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "typelib/file/FileBytes.h"
+#include "typelib/container/NeResources.h"
 #include "typelib/container/PeResources.h"
 
 namespace {
@@ -33,11 +34,12 @@ int main(int argc, char** argv) {
         const auto bytes = vantrel::readWholeFile(argv[i]);
         if (!bytes) continue;
         const std::string name = std::filesystem::path(argv[i]).filename().string();
-        if (!vantrel::isPeImage(*bytes)) {
+        const bool pe = vantrel::isPeImage(*bytes);
+        if (!pe && !vantrel::isNeImage(*bytes)) {
             if (bytes->size() <= maxBytes) writeSeed(out / name, *bytes);
             continue;
         }
-        const auto resources = vantrel::findTypeLibResources(*bytes);
+        const auto resources = pe ? vantrel::findTypeLibResources(*bytes) : vantrel::findNeTypeLibResources(*bytes);
         if (!resources || resources->empty()) continue;
         if (bytes->size() <= maxBytes) writeSeed(out / name, *bytes);
         for (const vantrel::TypeLibResource& resource : *resources) {

@@ -12,6 +12,7 @@
 
 #include "ReaderChecks.h"
 #include "fuzz/LibraryWalk.h"
+#include "typelib/container/NeResources.h"
 #include "typelib/container/PeResources.h"
 #include "typelib/TypeLibrary.h"
 
@@ -404,6 +405,225 @@ TEST(DamagedFiles, ResourceTreeLoopsEndWithAnError) {
             EXPECT_NE(outcome.openError.find("Damaged.dll"), std::string::npos) << outcome.openError;
         }
     }
+}
+
+// SLTG libraries of the corpus: the TYPELIB resources of two PE files and an NE file.
+std::vector<std::string> sltgInputs() {
+    return {corpusPath("GRID32.OCX"), corpusPath("OLEPRO32.DLL"), corpusPath("GRID16.OCX")};
+}
+
+std::vector<uint8_t> sltgBytes(const std::string& path) {
+    const std::vector<uint8_t> file = bytesOf(path);
+    const auto resources = isNeImage(file) ? findNeTypeLibResources(file) : findTypeLibResources(file);
+    if (!resources || resources->empty()) throw std::runtime_error("no TYPELIB resource in " + path);
+    const std::span<const uint8_t> data = defaultTypeLibResource(*resources)->data;
+    return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+uint16_t getU16(const std::vector<uint8_t>& bytes, size_t offset) {
+    return static_cast<uint16_t>(bytes.at(offset) | (bytes.at(offset + 1) << 8));
+}
+
+// An SLTG block: its directory entry {u32 length, u16 name, u16 next} and where it lies.
+struct SltgBlockPlace {
+    size_t entry = 0;
+    size_t start = 0;
+    size_t length = 0;
+};
+
+// The blocks in chain order, the library block last, found the plain way.
+std::vector<SltgBlockPlace> sltgChain(const std::vector<uint8_t>& b) {
+    const size_t names = 0x24 + 8 * (getU16(b, 4) - size_t{1});
+    size_t start = names + getU16(b, 8) + 9;
+    std::vector<SltgBlockPlace> chain;
+    for (size_t k = getU16(b, 0x0A); k != 0;) {
+        const size_t entry = 0x24 + 8 * (k - 1);
+        chain.push_back({entry, start, getU32(b, entry)});
+        start += chain.back().length;
+        k = getU16(b, entry + 6);
+    }
+    return chain;
+}
+
+std::vector<SltgBlockPlace> sltgTypeBlocks(const std::vector<uint8_t>& b) {
+    std::vector<SltgBlockPlace> chain = sltgChain(b);
+    chain.pop_back();
+    return chain;
+}
+
+// A typeinfo block's member header (u16, u16, u8, u32 size) and the tail after its area.
+size_t memberHeaderOf(const std::vector<uint8_t>& b, const SltgBlockPlace& block) {
+    return block.start + getU32(b, block.start + 0x0A);
+}
+size_t tailOf(const std::vector<uint8_t>& b, const SltgBlockPlace& block) {
+    const size_t header = memberHeaderOf(b, block);
+    return header + 9 + getU32(b, header + 5);
+}
+
+bool endsWithFullStop(const std::string& text) { return !text.empty() && text.back() == '.'; }
+
+TEST(DamagedFiles, SltgTruncatedAtEveryBlockBoundaryFailsTheOpen) {
+    for (const std::string& path : sltgInputs()) {
+        if (!std::filesystem::exists(path)) GTEST_SKIP() << "no corpus";
+        const std::vector<uint8_t> whole = sltgBytes(path);
+        const std::vector<SltgBlockPlace> chain = sltgChain(whole);
+        std::set<size_t> cuts{0, 4, 0x24, chain.front().start};
+        for (const SltgBlockPlace& block : chain) cuts.insert(block.start + block.length / 2);
+        for (const size_t cut : cuts) {
+            SCOPED_TRACE(nameOf(path) + " cut at " + std::to_string(cut));
+            const std::vector<uint8_t> bytes(whole.begin(), whole.begin() + static_cast<long>(cut));
+            const Outcome outcome = openAndWalk(bytes, "Cut.tlb");
+            ASSERT_FALSE(outcome.opened);
+            EXPECT_NE(outcome.openError.find("Cut.tlb"), std::string::npos) << outcome.openError;
+        }
+        // The CompObj data after the last block is not needed.
+        const SltgBlockPlace& last = chain.back();
+        const std::vector<uint8_t> blocksOnly(whole.begin(), whole.begin() + static_cast<long>(last.start + last.length));
+        EXPECT_TRUE(openAndWalk(blocksOnly, "Cut.tlb").opened) << nameOf(path);
+    }
+}
+
+TEST(DamagedFiles, SltgDamageFailsTheOpenOrTheDamagedTypesMembers) {
+    enum class Expect { FailsOpen, EveryTypesMembersFail, SomeAnswerFails, Opens };
+    struct SltgDamage {
+        const char* name;
+        Expect expect;
+        std::function<void(std::vector<uint8_t>&)> apply;
+    };
+    const SltgDamage cases[] = {
+        {"block directory longer than the file", Expect::FailsOpen, [](auto& b) { putU16(b, 4, 0xFFFF); }},
+        {"block chain in a circle", Expect::FailsOpen,
+         [](auto& b) { putU16(b, sltgChain(b).front().entry + 6, getU16(b, 0x0A)); }},
+        {"block longer than the file", Expect::FailsOpen, [](auto& b) { putU32(b, sltgChain(b).front().entry, 0x7FFFFFF0u); }},
+        {"library block without its signature", Expect::FailsOpen, [](auto& b) { putU16(b, sltgChain(b).back().start, 0); }},
+        {"member counts of 65,535", Expect::EveryTypesMembersFail,
+         [](auto& b) {
+             for (const SltgBlockPlace& block : sltgTypeBlocks(b))
+                 for (size_t word = 0; word < 3; ++word) putU16(b, tailOf(b, block) + 2 * word, 0xFFFF);
+         }},
+        {"member areas larger than their blocks", Expect::EveryTypesMembersFail,
+         [](auto& b) {
+             for (const SltgBlockPlace& block : sltgTypeBlocks(b)) putU32(b, memberHeaderOf(b, block) + 5, 0xFFFFFF00u);
+         }},
+        {"block names that no type names", Expect::EveryTypesMembersFail,
+         [](auto& b) {
+             const size_t names = 0x24 + 8 * (getU16(b, 4) - size_t{1});
+             for (const SltgBlockPlace& block : sltgTypeBlocks(b)) b.at(names + getU16(b, block.entry + 4)) = '?';
+         }},
+        {"reference tables without their mark", Expect::SomeAnswerFails,
+         [](auto& b) {
+             for (const SltgBlockPlace& block : sltgTypeBlocks(b))
+                 if (getU32(b, block.start + 2) != 0xFFFFFFFFu) b.at(block.start + getU32(b, block.start + 2)) = 0;
+         }},
+        {"function and variable chains that loop", Expect::Opens,
+         [](auto& b) {
+             for (const SltgBlockPlace& block : sltgTypeBlocks(b)) {
+                 const size_t area = memberHeaderOf(b, block) + 9;
+                 for (size_t word = 4; word < 6; ++word) {
+                     const uint16_t first = getU16(b, tailOf(b, block) + 2 * word);
+                     if (first != 0xFFFF) putU16(b, area + first + 2, first);
+                 }
+             }
+         }},
+    };
+    for (const std::string& path : sltgInputs()) {
+        if (!std::filesystem::exists(path)) GTEST_SKIP() << "no corpus";
+        const std::vector<uint8_t> original = sltgBytes(path);
+        for (const SltgDamage& damage : cases) {
+            SCOPED_TRACE(nameOf(path) + ": " + damage.name);
+            std::vector<uint8_t> bytes = original;
+            damage.apply(bytes);
+            const Outcome outcome = openAndWalk(bytes, "Damaged.tlb");
+            EXPECT_EQ(outcome.walk.emptyDescriptions, 0);
+            if (damage.expect == Expect::FailsOpen) {
+                ASSERT_FALSE(outcome.opened);
+                EXPECT_EQ(outcome.openError.rfind("The type library 'Damaged.tlb' is damaged: ", 0), 0u) << outcome.openError;
+                EXPECT_TRUE(endsWithFullStop(outcome.openError)) << outcome.openError;
+                continue;
+            }
+            ASSERT_TRUE(outcome.opened) << outcome.openError;
+            if (damage.expect == Expect::SomeAnswerFails) {
+                EXPECT_GT(outcome.walk.errors, 0);
+            }
+            if (damage.expect != Expect::EveryTypesMembersFail) continue;
+            for (int type = 0; type < 2; ++type) {
+                const auto members = membersOf(bytes, type);
+                ASSERT_FALSE(members);
+                EXPECT_NE(members.error().description.find("Damaged.tlb"), std::string::npos);
+                EXPECT_TRUE(endsWithFullStop(members.error().description)) << members.error().description;
+            }
+        }
+    }
+}
+
+TEST(DamagedFiles, SltgBlockDirectoryPastTheEndNamesBothSizes) {
+    const std::string path = corpusPath("GRID32.OCX");
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no corpus";
+    std::vector<uint8_t> bytes = sltgBytes(path);
+    bytes.resize(2304);
+    putU16(bytes, 4, 41);
+    putU16(bytes, 8, 2000);
+    const Outcome outcome = openAndWalk(bytes, "Damaged.tlb");
+    EXPECT_EQ(outcome.openError, "The type library 'Damaged.tlb' is damaged: its block directory names 40 blocks, but the "
+                                 "file ends after 2,304 bytes.");
+}
+
+// The NE resource table of GRID16.OCX: where it starts, and the 12-byte entry of its
+// TYPELIB resource ({u16 offset, u16 length, u16 flags, u16 id, u32}).
+size_t neResourceTable(const std::vector<uint8_t>& ne) {
+    const size_t header = getU32(ne, 0x3C);
+    return header + getU16(ne, header + 0x24);
+}
+size_t neTypeLibEntry(const std::vector<uint8_t>& ne) {
+    const size_t table = neResourceTable(ne);
+    for (size_t group = table + 2; getU16(ne, group) != 0; group += 8 + 12 * size_t{getU16(ne, group + 2)}) {
+        const uint16_t type = getU16(ne, group);
+        if (!(type & 0x8000) && ne.at(table + type) == 7 && ne.at(table + type + 1) == 'T') return group + 8;
+    }
+    throw std::runtime_error("no TYPELIB group");
+}
+
+TEST(DamagedFiles, NeResourceDamageFailsTheOpenNamingTheFile) {
+    const std::string path = corpusPath("GRID16.OCX");
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "no corpus";
+    struct NeDamage {
+        const char* name;
+        const char* expected;  // in the description
+        std::function<void(std::vector<uint8_t>&)> apply;
+    };
+    const NeDamage cases[] = {
+        {"resource table past the end", "The NE file 'Damaged.ocx' is damaged",
+         [](auto& b) { putU16(b, getU32(b, 0x3C) + 0x24, 0xFFF0); b.resize(getU32(b, 0x3C) + 0x100); }},
+        {"alignment shift beyond 16", "alignment shift", [](auto& b) { putU16(b, neResourceTable(b), 40); }},
+        {"a type group counting more entries than the file holds", "The NE file 'Damaged.ocx' is damaged",
+         [](auto& b) { putU16(b, neTypeLibEntry(b) - 6, 0xFFFF); }},
+        {"TYPELIB data starting past the end", "past the end of the file",
+         [](auto& b) { putU16(b, neTypeLibEntry(b), 0xFFFF); }},
+        {"no TYPELIB resource", "has no TYPELIB resource",
+         [](auto& b) { b.at(neResourceTable(b) + getU16(b, neTypeLibEntry(b) - 8) + 1) = 'X'; }},
+        {"TYPELIB data that is no library", "holds no type library",
+         [](auto& b) { b.at(static_cast<size_t>(getU16(b, neTypeLibEntry(b))) << getU16(b, neResourceTable(b))) = 'X'; }},
+    };
+    const std::vector<uint8_t> original = bytesOf(path);
+    for (const NeDamage& damage : cases) {
+        SCOPED_TRACE(damage.name);
+        std::vector<uint8_t> bytes = original;
+        damage.apply(bytes);
+        const Outcome outcome = openAndWalk(bytes, "Damaged.ocx");
+        ASSERT_FALSE(outcome.opened);
+        EXPECT_NE(outcome.openError.find(damage.expected), std::string::npos) << outcome.openError;
+        EXPECT_NE(outcome.openError.find("Damaged.ocx"), std::string::npos) << outcome.openError;
+    }
+    // The resource's length is rounded up to the alignment: a file that ends inside that
+    // padding still opens.
+    const size_t entry = neTypeLibEntry(original);
+    const uint16_t shift = getU16(original, neResourceTable(original));
+    const size_t start = static_cast<size_t>(getU16(original, entry)) << shift;
+    const std::vector<uint8_t> blob = sltgBytes(path);
+    const std::vector<SltgBlockPlace> chain = sltgChain(blob);
+    const size_t libraryEnd = start + chain.back().start + chain.back().length;
+    const std::vector<uint8_t> cut(original.begin(), original.begin() + static_cast<long>(libraryEnd));
+    EXPECT_TRUE(openAndWalk(cut, "Cut.ocx").opened);
 }
 
 }  // namespace

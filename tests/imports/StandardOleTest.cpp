@@ -206,8 +206,8 @@ TEST(BuiltInStandardOleTypes, MatchesLibwinesOlepro32) {
     expectSameStandardOleTypes({std::string(VANTREL_REAL_LIBS_DIR) + "/olepro32.dll", false});
 }
 
-// Enable once the reader reads SLTG libraries: this file holds one.
-TEST(BuiltInStandardOleTypes, DISABLED_MatchesMicrosoftsOlepro32) {
+// The SLTG library that the platform ships.
+TEST(BuiltInStandardOleTypes, MatchesMicrosoftsOlepro32) {
     expectSameStandardOleTypes({std::string(VANTREL_CORPUS_DIR) + "/OLEPRO32.DLL", true});
 }
 

@@ -13,6 +13,7 @@ std::vector<uint8_t> bytesOf(const std::string& path) {
 
 std::string fixturePath(const std::string& name) { return std::string(VANTREL_FIXTURES_DIR) + "/" + name; }
 std::string realLibraryPath(const std::string& name) { return std::string(VANTREL_REAL_LIBS_DIR) + "/" + name; }
+std::string corpusPath(const std::string& name) { return std::string(VANTREL_CORPUS_DIR) + "/" + name; }
 
 uint32_t getU32(const std::vector<uint8_t>& bytes, size_t offset) {
     return static_cast<uint32_t>(bytes.at(offset)) | (static_cast<uint32_t>(bytes.at(offset + 1)) << 8) |

@@ -13,6 +13,8 @@ namespace vantrel::testing {
 std::vector<uint8_t> bytesOf(const std::string& path);
 std::string fixturePath(const std::string& name);
 std::string realLibraryPath(const std::string& name);
+// A file of the real-file corpus, read in place.
+std::string corpusPath(const std::string& name);
 
 uint32_t getU32(const std::vector<uint8_t>& bytes, size_t offset);
 void putU32(std::vector<uint8_t>& bytes, size_t offset, uint32_t value);

@@ -8,13 +8,14 @@
 #                   [--imports-gap] [--quirks FILE] [--fixtures DIR] [--real DIR] [FILE...]
 #   --quirks FILE   excuses the quirks of FILE too, besides those of known-quirks.txt
 #   --fixtures DIR  adds DIR/*.tlb and DIR/*.dll
-#   --real DIR      adds every file in DIR that holds an MSFT type library
+#   --real DIR      adds every file in DIR that holds an MSFT or SLTG type library
 #   --register FILE registers FILE with the platform first, so that it can resolve
 #                   imports from it (the platform looks imported libraries up in the registry)
 #   --imports-gap   ignores what differs only because our reader doesn't resolve imports yet
 #   --twins DIR     compares the platform's dump of each file with the platform's dump of
 #                   DIR's file of the same name, in place of ours (an SLTG fixture with its
 #                   MSFT twin); --ours is then not needed
+# The platform's reader opens no 16-bit NE files: it is given their TYPELIB resource.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -35,9 +36,9 @@ while [[ $# -gt 0 ]]; do
       shopt -u nullglob
       shift 2 ;;
     --real)
-      # Files that carry a type library hold its "MSFT" signature somewhere.
+      # Files that carry a type library hold its "MSFT" or "SLTG" signature somewhere.
       while IFS= read -r file; do files+=("$file"); done \
-        < <(grep -l -a -F MSFT "$2"/* 2>/dev/null | sort)
+        < <(grep -l -a -E 'MSFT|SLTG' "$2"/* 2>/dev/null | sort)
       shift 2 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) files+=("$1"); shift ;;
@@ -67,6 +68,16 @@ compared=${#paths[@]}
 if [[ -n "$twins" ]]; then
   for i in $(seq 0 $((compared - 1))); do paths+=("$(realpath "$twins/$(basename "${paths[$i]}")")"); done
 fi
+# What the platform opens: each file, or the TYPELIB resource of an NE file.
+mkdir -p "$work/ne"
+platform_paths=()
+for i in "${!paths[@]}"; do
+  if python3 "$here/ne_typelib.py" "${paths[$i]}" "$work/ne/$i.tlb"; then
+    platform_paths+=("$work/ne/$i.tlb")
+  else
+    platform_paths+=("${paths[$i]}")
+  fi
+done
 if [[ ${#registered[@]} -gt 0 ]]; then
   "$wine" "$platform" --register "${registered[@]}"
 fi
@@ -75,7 +86,7 @@ fi
 : > "$work/platform-errors.log"
 first=0
 while [[ $first -lt ${#paths[@]} ]]; do
-  "$wine" "$platform" --batch "$work/platform" "$first" "${paths[@]:$first}" \
+  "$wine" "$platform" --batch "$work/platform" "$first" "${platform_paths[@]:$first}" \
     >> "$work/platform-errors.log" 2>&1 || true
   while [[ $first -lt ${#paths[@]} && -f "$work/platform/$first.txt" ]]; do first=$((first + 1)); done
   if [[ $first -lt ${#paths[@]} ]]; then

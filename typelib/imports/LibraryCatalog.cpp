@@ -122,19 +122,22 @@ Expected<TypeEntry> LibraryCatalog::resolve(const std::shared_ptr<const LoadedLi
     const std::lock_guard lock(mutex_);
     // A library may import itself (stdole2 does).
     std::shared_ptr<const LoadedLibrary> library =
-        isWanted(info, wanted) ? from : findLibrary(*from, wanted, imported.byGuid);
+        isWanted(info, wanted) ? from : findLibrary(*from, wanted, imported);
     if (!library) return unreachableImport(info, imported);
     return findType(library, *from, imported);
 }
 
 std::shared_ptr<const LoadedLibrary> LibraryCatalog::findLibrary(const LoadedLibrary& from,
                                                                  const ImportedLibrary& wanted,
-                                                                 bool byGuid) {
+                                                                 const ImportedType& imported) {
     if (std::shared_ptr<const LoadedLibrary> found = findKnown(wanted)) return found;
     if (std::shared_ptr<const LoadedLibrary> found = findInFolder(from, wanted)) return found;
-    // Index imports rely on the type order of version 2; GUIDs name types in any version.
-    if (wanted.libid == StandardOleLibid &&
-        (wanted.majorVersion == StandardOleMajorVersion || byGuid))
+    // Index imports rely on the type order of version 2, which keeps the six types of
+    // version 1 in their places; GUIDs name types in any version.
+    const bool byGuid = imported.byGuid;
+    const bool sameOrder = wanted.majorVersion == StandardOleMajorVersion ||
+                           (wanted.majorVersion == 1 && imported.typeIndex < StandardOle1TypeCount);
+    if (wanted.libid == StandardOleLibid && (sameOrder || byGuid))
         return builtIn(BuiltIn::StandardOle, from.info.sysKind);
     if (wanted.libid == StandardOleTypesLibid &&
         (wanted.majorVersion == StandardOleTypesMajorVersion || byGuid))
@@ -311,9 +314,14 @@ Expected<TypeEntry> LibraryCatalog::findType(const std::shared_ptr<const LoadedL
                              " imports is not in the type library " + library->path);
     }
     const std::vector<TypeInfo>& types = library->info.types;
-    // A type of another kind at that place means a library with another type order.
-    if (imported.typeIndex >= 0 && static_cast<size_t>(imported.typeIndex) < types.size() &&
-        types[static_cast<size_t>(imported.typeIndex)].kind == imported.kind)
+    // A type of another kind at that place means a library with another type order. A
+    // format that records no kind leaves nothing to compare: its types are taken only from
+    // the major version it names, or from stdole2 for stdole 1's six types.
+    const bool sameOrder = !imported.anyKind || library.get() == &from ||
+                           library->info.majorVersion == from.info.importedLibraries[static_cast<size_t>(imported.library)].majorVersion ||
+                           (library->info.libid == StandardOleLibid && imported.typeIndex < StandardOle1TypeCount);
+    if (sameOrder && imported.typeIndex >= 0 && static_cast<size_t>(imported.typeIndex) < types.size() &&
+        (imported.anyKind || types[static_cast<size_t>(imported.typeIndex)].kind == imported.kind))
         return TypeEntry(library, imported.typeIndex);
     return makeError(errc::LibNotRegistered,
                      "The type number " + std::to_string(imported.typeIndex) + " that " +

@@ -2,7 +2,8 @@
 // library is looked for, in this order: the importing library itself (a self-import);
 // a library already opened in this run with the same LIBID and major version; in the
 // importing library's folder the file with the recorded name (ignoring case), else any
-// .tlb or .olb file there with that LIBID; the built-in stdole2 and Standard OLE Types;
+// .tlb or .olb file there with that LIBID; the built-in stdole2 (also for the six types
+// of version 1, which it holds in their places) and Standard OLE Types;
 // the folders of the search path, in order, the first that holds the LIBID giving its
 // highest version not older than the one asked for. Otherwise the imported types are
 // unreachable. Each folder is listed once and each file opened at most once.
@@ -56,7 +57,7 @@ private:
 
     std::shared_ptr<const LoadedLibrary> findLibrary(const LoadedLibrary& from,
                                                      const ImportedLibrary& wanted,
-                                                     bool byGuid);
+                                                     const ImportedType& imported);
     std::shared_ptr<const LoadedLibrary> findKnown(const ImportedLibrary& wanted);
     std::shared_ptr<const LoadedLibrary> findInFolder(const LoadedLibrary& from,
                                                       const ImportedLibrary& wanted);

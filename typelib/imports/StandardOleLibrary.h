@@ -10,6 +10,9 @@ namespace vantrel {
 inline constexpr Guid StandardOleLibid{0x00020430, 0x0000, 0x0000,
                                        {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 inline constexpr uint16_t StandardOleMajorVersion = 2;
+// Version 1 (stdole32.tlb) holds GUID, DISPPARAMS, EXCEPINFO, IUnknown, IDispatch and
+// IEnumVARIANT, at the same indexes as version 2.
+inline constexpr int32_t StandardOle1TypeCount = 6;
 
 // Version 2.0 as the public definitions describe it: every type in the standard order
 // (so that imports by type index land on the right type) with its name, GUID, kind and

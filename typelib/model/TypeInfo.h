@@ -196,6 +196,8 @@ struct ImportedType {
     bool byGuid = false;
     Guid guid;              // byGuid
     int32_t typeIndex = -1; // !byGuid: typeinfo index in the imported library
+    // The format records no kind for the type (SLTG): any kind at typeIndex is taken.
+    bool anyKind = false;
 };
 
 // The format a library is stored in.

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <string_view>
 
 #include "typelib/file/FileBytes.h"
 #include "typelib/file/Messages.h"
 #include "typelib/msft/MsftLibrary.h"
+#include "typelib/sltg/SltgLibrary.h"
+#include "typelib/container/NeResources.h"
 #include "typelib/container/PeResources.h"
 
 namespace vantrel {
@@ -18,12 +21,7 @@ bool startsWith(std::span<const uint8_t> bytes, const char (&magic)[5]) {
 
 Error notALibrary(const std::string& path) {
     return makeError(errc::CantLoadLibrary,
-                     "'" + path + "' is neither a type library nor a PE file that carries one.");
-}
-
-Error sltgNotSupported(const std::string& path) {
-    return makeError(errc::UnsupportedFormat,
-                     "'" + path + "' uses the SLTG type-library format, which is not supported yet.");
+                     "'" + path + "' is neither a type library nor a PE or NE file that carries one.");
 }
 
 Error damagedFile(const std::string& path, const Error& error) {
@@ -31,15 +29,16 @@ Error damagedFile(const std::string& path, const Error& error) {
 }
 
 Expected<LibraryInfo> readBlob(std::span<const uint8_t> blob, const std::string& path, const ReadOptions& options) {
-    if (startsWith(blob, "SLTG")) return sltgNotSupported(path);
-    if (!startsWith(blob, "MSFT")) return notALibrary(path);
-    Expected<LibraryInfo> library = readMsftLibrary(blob, options.codePage);
+    const bool sltg = startsWith(blob, "SLTG");
+    if (!sltg && !startsWith(blob, "MSFT")) return notALibrary(path);
+    Expected<LibraryInfo> library =
+        sltg ? readSltgLibrary(blob, options.codePage) : readMsftLibrary(blob, options.codePage);
     if (!library) return damagedFile(path, library.error());
     return library;
 }
 
-Error peDamaged(const std::string& path, const Error& error) {
-    return damagedFileError("PE file", path, error);
+Error executableDamaged(std::string_view container, const std::string& path, const Error& error) {
+    return damagedFileError(std::string(container) + " file", path, error);
 }
 
 // No resource at all, or none with the id asked for.
@@ -61,16 +60,17 @@ Error noResourcesInLibraryFile(const std::string& path) {
 Expected<LibraryInfo> readResourceData(uint32_t id, std::span<const uint8_t> data, const std::string& path,
                                        const ReadOptions& options) {
     if (!startsWith(data, "SLTG") && !startsWith(data, "MSFT")) {
-        return makeError(errc::InvalidDataRead, "The TYPELIB resource " + std::to_string(id) + " of '" +
-                                                    path + "' is not a type library.");
+        return makeError(errc::InvalidDataRead, "The TYPELIB resource " + std::to_string(id) + " of '" + path +
+                                                    "' holds no type library: it starts with neither MSFT nor SLTG.");
     }
     return readBlob(data, path, options);
 }
 
-Expected<LibraryInfo> readPeImage(std::span<const uint8_t> image, const std::string& path,
-                                  const ReadOptions& options) {
-    Expected<std::vector<TypeLibResource>> resources = findTypeLibResources(image);
-    if (!resources) return peDamaged(path, resources.error());
+// The TYPELIB resource of a PE or NE image that the options choose.
+Expected<LibraryInfo> readExecutable(const Expected<std::vector<TypeLibResource>>& resources,
+                                     std::string_view container, const std::string& path,
+                                     const ReadOptions& options) {
+    if (!resources) return executableDamaged(container, path, resources.error());
     const TypeLibResource* chosen = chooseTypeLibResource(*resources, options.resourceId);
     if (!chosen) return noTypeLibResource(path, options);
     return readResourceData(chosen->id, chosen->data, path, options);
@@ -96,7 +96,8 @@ std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, std::s
 
 Expected<LibraryInfo> readTypeLibrary(std::span<const uint8_t> bytes, const std::string& path,
                                       const ReadOptions& options) {
-    if (isPeImage(bytes)) return readPeImage(bytes, path, options);
+    if (isPeImage(bytes)) return readExecutable(findTypeLibResources(bytes), "PE", path, options);
+    if (isNeImage(bytes)) return readExecutable(findNeTypeLibResources(bytes), "NE", path, options);
     if (options.resourceId) return noResourcesInLibraryFile(path);
     return readBlob(bytes, path, options);
 }
@@ -129,13 +130,14 @@ Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const ReadOpt
 Expected<std::vector<CarriedLibrary>> readCarriedLibraries(const std::string& path, const ReadOptions& options) {
     const FileBuffer bytes = VANTREL_TRY(readWholeFile(path));
     std::vector<CarriedLibrary> carried;
-    if (!isPeImage(bytes)) {
+    const bool pe = isPeImage(bytes);
+    if (!pe && !isNeImage(bytes)) {
         if (!startsWith(bytes, "SLTG") && !startsWith(bytes, "MSFT")) return notALibrary(path);
         carried.push_back({0, readBlob(bytes, path, options)});
         return carried;
     }
-    Expected<std::vector<TypeLibResource>> resources = findTypeLibResources(bytes);
-    if (!resources) return peDamaged(path, resources.error());
+    Expected<std::vector<TypeLibResource>> resources = pe ? findTypeLibResources(bytes) : findNeTypeLibResources(bytes);
+    if (!resources) return executableDamaged(pe ? "PE" : "NE", path, resources.error());
     if (resources->empty()) return noTypeLibResource(path, ReadOptions{});
     std::sort(resources->begin(), resources->end(), [](const auto& x, const auto& y) { return x.id < y.id; });
     for (const TypeLibResource& resource : *resources)

@@ -1,5 +1,5 @@
-// Reads a type library from the bytes of a file: a standalone MSFT library, or the
-// TYPELIB resource of a PE32/PE32+ image. Everything is decoded here, once; the result
+// Reads a type library from the bytes of a file: a standalone MSFT or SLTG library, or
+// the TYPELIB resource of a PE32/PE32+ or 16-bit NE image. Everything is decoded here, once; the result
 // refers to nothing in the input afterwards.
 #pragma once
 

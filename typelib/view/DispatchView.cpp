@@ -74,9 +74,8 @@ Expected<FunctionList> dispatchViewFunctions(const TypeEntry& type) {
         }
     }
     // A wrapper stores no functions of its own; any it has anyway are not lost.
-    if (wrapped) {
-        // The wrapped interface may live in another library: the wrapper's must be held too.
-        list.libraries.add(type.library());
+    if (wrapped && !type.info().funcs.empty()) {
+        list.libraries.add(type.library());  // the wrapped interface may live in another one
         for (const FuncDesc& func : type.info().funcs) setStored(list.functions.emplace_back(), *type.library(), func);
     }
     return list;
