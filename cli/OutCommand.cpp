@@ -69,7 +69,7 @@ Expected<void> RunOut(const Invocation& invocation) {
             Expected<void> stored = page ? WritePageFile(invocation.outFolder, fileNames.of(type), *page)
                                          : Expected<void>(page.error());
             if (!stored) {
-                PrintError(stored.error().description);
+                PrintError("no page for " + name + ": " + stored.error().description);
                 ++failed;
             }
         }

@@ -310,6 +310,7 @@ TEST(Cli, OutWritesEveryPageItCanEachUnderItsOwnName) {
     const std::filesystem::path out = folder.path() / "pages";
     const ToolResult result = RunTool({"--out", out.string(), library});
     EXPECT_EQ(result.exitStatus, 3) << result.err;
+    EXPECT_NE(result.err.find("no page for Broken: "), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("type 6 (Broken)"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("1 of 8 pages could not be written."), std::string::npos) << result.err;
     const std::vector<std::string> files = out.empty() ? std::vector<std::string>{} : [&] {
