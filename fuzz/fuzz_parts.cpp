@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::span<const uint8_t> bytes(data, size);
     writeInput(bytes);
     const vantrel::FileReadLimits inParts{.partsFrom = 0, .headSize = 512};
-    const vantrel::Expected<vantrel::LibraryInfo> parts = vantrel::readTypeLibraryFile(inputPath(), inParts);
+    const vantrel::Expected<vantrel::LibraryInfo> parts = vantrel::readTypeLibraryFile(inputPath(), {}, inParts);
     const vantrel::Expected<vantrel::LibraryInfo> whole = vantrel::readTypeLibrary(bytes, inputPath());
     if (!parts && parts.error().description.empty()) std::abort();
     if (parts.hasValue() != whole.hasValue()) std::abort();
