@@ -48,7 +48,7 @@ Expected<void> setResource(Invocation& invocation, std::string_view value) {
     return {};
 }
 
-struct OptionSpec {
+struct KnownOption {
     std::string_view flag;
     std::string_view command;  // the command it selects; empty for one that sets a choice
     std::string_view value;    // what follows, "--out DIR" or "--out=DIR"; empty for none
@@ -57,7 +57,7 @@ struct OptionSpec {
 };
 
 // Each command of the tool is one row here and one row in the command table.
-constexpr std::array<OptionSpec, 9> Options{{
+constexpr std::array<KnownOption, 9> Options{{
     {"--out", "out", "a folder", true, setOutFolder},
     {"--json", "json", "", true, nullptr},
     {"--libraries", "libraries", "", true, nullptr},
@@ -69,8 +69,8 @@ constexpr std::array<OptionSpec, 9> Options{{
     {"--version", "version", "", false, nullptr},
 }};
 
-const OptionSpec* findOption(std::string_view flag) {
-    for (const OptionSpec& option : Options)
+const KnownOption* findOption(std::string_view flag) {
+    for (const KnownOption& option : Options)
         if (option.flag == flag) return &option;
     return nullptr;
 }
@@ -108,7 +108,7 @@ private:
             value = flag.substr(equals + 1);
             flag = flag.substr(0, equals);
         }
-        const OptionSpec* option = findOption(flag);
+        const KnownOption* option = findOption(flag);
         if (option == nullptr) return usageError("unknown option " + std::string(flag));
         if (value && option->value.empty()) return usageError(std::string(flag) + " takes no value");
         if (!option->value.empty()) {

@@ -30,7 +30,7 @@ using testing::RunTool;
 using testing::ToolResult;
 using testing::TempFolder;
 using testing::ReadWhole;
-using testing::EnumSpec;
+using testing::EnumType;
 using testing::libraryOfEnums;
 
 const std::string FixturesDir = VANTREL_FIXTURES_DIR;
@@ -269,7 +269,7 @@ TEST(Cli, FailuresGiveAMessageAndAnExitStatus) {
 
 // Type names a file system or a terminal must not take as they stand.
 const std::string LongName = std::string(150, 'L') + "\xC3\xA9" + std::string(148, 'M');
-const std::vector<EnumSpec> AwkwardTypes = {
+const std::vector<EnumType> AwkwardTypes = {
     {"a/b"}, {"a_b"}, {"Foo"}, {"foo"}, {LongName}, {"Esc\x1B[31mRed\nLine"}, {"Broken", true}, {"Last"},
 };
 

@@ -312,13 +312,13 @@ std::vector<uint8_t> overlappingResourceDirectories(unsigned scale) {
 
 }  // namespace
 
-std::vector<uint8_t> libraryOfEnums(const std::vector<EnumSpec>& enums) {
+std::vector<uint8_t> libraryOfEnums(const std::vector<EnumType>& enums) {
     MsftBuilder b;
     const uint32_t constant = b.addName({'C'});
-    for (const EnumSpec& spec : enums) {
+    for (const EnumType& wanted : enums) {
         Type& type = b.types.emplace_back();
-        type.name = b.addName(std::vector<uint8_t>(spec.name.begin(), spec.name.end()));
-        type.damagedBlock = spec.damaged;
+        type.name = b.addName(std::vector<uint8_t>(wanted.name.begin(), wanted.name.end()));
+        type.damagedBlock = wanted.damaged;
         type.addConstant(0, constant, kInline | kVtI4, kInline | (kVtI4 << 26) | 1, 0xFFFFFFFFu);
     }
     return b.finish();

@@ -20,11 +20,11 @@ const std::vector<HostileKind>& hostileKinds();
 
 // A library of enumerations with one constant each, named as given; a damaged one's
 // member block lies outside the file.
-struct EnumSpec {
+struct EnumType {
     std::string name;
     bool damaged = false;
 };
-std::vector<uint8_t> libraryOfEnums(const std::vector<EnumSpec>& enums);
+std::vector<uint8_t> libraryOfEnums(const std::vector<EnumType>& enums);
 
 // One constant whose type is `depth` pointers chained to a long.
 std::vector<uint8_t> libraryWithPointerChain(unsigned depth);
