@@ -55,7 +55,8 @@ Expected<WalkCounts> walkAllMembers(const TypeLibrary& library) {
     const Collection<TypeEntry> types = library.Types();
     for (const TypeEntry& type : types.items()) {
         ++counts.types;
-        counts.stored += static_cast<int64_t>(type.info().funcs.size() + type.info().vars.size());
+        const MembersRef members = type.info().members();
+        counts.stored += static_cast<int64_t>(members.funcs().size() + members.vars().size());
         (void)walkType(library, type.index(), counts);
     }
     return counts;

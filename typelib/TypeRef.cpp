@@ -13,20 +13,20 @@ namespace {
 // element once; further pointer levels add nothing (a BSTR** is still a by-ref string).
 // A pointer to a defined type stays 0, so that the type is named by ReferencedType; an
 // array keeps its array bit whatever its element.
-int32_t varTypeOf(const LibraryInfo& info, TypeDescId id, int depth) {
-    const TypeDesc* desc = typeDescAt(info, id);
+int32_t varTypeOf(const GrowingTable<TypeDesc>& descs, TypeDescId id, int depth) {
+    const TypeDesc* desc = typeDescAt(descs, id);
     if (!desc || depth > kMaxTypeDescNesting) return vt::Empty;
     if (desc->varType != TypeDesc::UnknownVarType) return desc->varType;
     switch (desc->vt) {
         case vt::UserDefined: return 0;
         case vt::Ptr: {
-            const TypeDesc* element = typeDescAt(info, desc->element);
+            const TypeDesc* element = typeDescAt(descs, desc->element);
             if (element && element->vt == vt::Void) return vt::Ptr;
-            const int32_t pointee = varTypeOf(info, desc->element, depth + 1);
+            const int32_t pointee = varTypeOf(descs, desc->element, depth + 1);
             return (pointee & vt::TypeMask) != 0 ? pointee | vt::ByRef : pointee;
         }
-        case vt::SafeArray: return varTypeOf(info, desc->element, depth + 1) | vt::Array;
-        case vt::CArray: return varTypeOf(info, desc->element, depth + 1) | vt::Vector;
+        case vt::SafeArray: return varTypeOf(descs, desc->element, depth + 1) | vt::Array;
+        case vt::CArray: return varTypeOf(descs, desc->element, depth + 1) | vt::Vector;
         default: return desc->vt;
     }
 }
@@ -46,12 +46,11 @@ const TypeDesc* definedTypeOf(const LibraryInfo& info, TypeDescId id) {
 
 }  // namespace
 
-int32_t automationVarType(const LibraryInfo& info, TypeDescId id) { return varTypeOf(info, id, 0); }
+int32_t automationVarType(const LibraryInfo& info, TypeDescId id) { return varTypeOf(info.typeDescs, id, 0); }
 
 // In order: a description's element comes before it, so each code is a look-up or two.
-void storeAutomationVarTypes(LibraryInfo& info) {
-    for (size_t id = 0; id < info.typeDescs.size(); ++id)
-        info.typeDescs[id].varType = varTypeOf(info, static_cast<TypeDescId>(id), 0);
+void storeAutomationVarTypes(GrowingTable<TypeDesc>& descs, size_t first) {
+    for (size_t id = first; id < descs.size(); ++id) descs[id].varType = varTypeOf(descs, static_cast<TypeDescId>(id), 0);
 }
 
 TypeRef TypeRef::Void() { return TypeRef(); }

@@ -222,12 +222,14 @@ private:
                 after.aliasType ? newNames_.text(*after.aliasType) : std::string());
         compare(breaks::Early, "type", path, "DLL", before.dllName, after.dllName);
         compareInterfaces(before, after);
-        const std::string oldError = before.memberError ? before.memberError->description : std::string();
-        const std::string newError = after.memberError ? after.memberError->description : std::string();
-        compare(after.memberError ? clients : breaks::Nobody, "type", path, "damage", oldError, newError);
-        if (before.memberError || after.memberError) return;
-        compareFunctions(before, after, clients);
-        compareVariables(before, after);
+        const MembersRef oldMembers = before.members();
+        const MembersRef newMembers = after.members();
+        const std::string oldError = oldMembers.damaged() ? oldMembers.error()->description : std::string();
+        const std::string newError = newMembers.damaged() ? newMembers.error()->description : std::string();
+        compare(newMembers.damaged() ? clients : breaks::Nobody, "type", path, "damage", oldError, newError);
+        if (oldMembers.damaged() || newMembers.damaged()) return;
+        compareFunctions(before, oldMembers.funcs(), after, newMembers.funcs(), clients);
+        compareVariables(after, oldMembers.vars(), newMembers.vars());
     }
 
     void compareInterfaces(const TypeInfo& before, const TypeInfo& after) {
@@ -258,22 +260,23 @@ private:
                     std::string(after.name) + "." + referenceText(newNames_, after.implTypes[j].type));
     }
 
-    void compareFunctions(const TypeInfo& before, const TypeInfo& after, uint8_t clients) {
-        Pairing pairs = pairingFor(before.funcs, after.funcs);
-        pairInOrder(keysOf(before.funcs, functionKey), keysOf(after.funcs, functionKey), pairs.match,
+    void compareFunctions(const TypeInfo& before, const std::vector<FuncDesc>& oldFuncs, const TypeInfo& after,
+                          const std::vector<FuncDesc>& newFuncs, uint8_t clients) {
+        Pairing pairs = pairingFor(oldFuncs, newFuncs);
+        pairInOrder(keysOf(oldFuncs, functionKey), keysOf(newFuncs, functionKey), pairs.match,
                     pairs.taken);
-        for (size_t i = 0; i < before.funcs.size(); ++i) {
-            const FuncDesc& func = before.funcs[i];
+        for (size_t i = 0; i < oldFuncs.size(); ++i) {
+            const FuncDesc& func = oldFuncs[i];
             if (pairs.match[i] < 0)
                 add(ChangeKind::Removed, clients, "function", functionPath(before, func));
             else
-                compareFunction(after, func, after.funcs[static_cast<size_t>(pairs.match[i])], clients);
+                compareFunction(after, func, newFuncs[static_cast<size_t>(pairs.match[i])], clients);
         }
         // A function added at the end changes nobody's slots; one added before others moves
         // them, and their slot changes say so.
-        for (size_t j = 0; j < after.funcs.size(); ++j)
+        for (size_t j = 0; j < newFuncs.size(); ++j)
             if (!pairs.taken[j])
-                add(ChangeKind::Added, breaks::Nobody, "function", functionPath(after, after.funcs[j]));
+                add(ChangeKind::Added, breaks::Nobody, "function", functionPath(after, newFuncs[j]));
     }
 
     static bool hasSlot(const TypeInfo& type, const FuncDesc& func) {
@@ -336,22 +339,22 @@ private:
             add(ChangeKind::Removed, clients, "parameter", parameterPath(function, before.params[p], p));
     }
 
-    void compareVariables(const TypeInfo& before, const TypeInfo& after) {
+    void compareVariables(const TypeInfo& after, const std::vector<VarDesc>& oldVars, const std::vector<VarDesc>& newVars) {
         const auto byName = [](const VarDesc& var) { return lowered(var.name); };
-        Pairing pairs = pairingFor(before.vars, after.vars);
-        pairInOrder(keysOf(before.vars, byName), keysOf(after.vars, byName), pairs.match, pairs.taken);
-        for (size_t i = 0; i < before.vars.size(); ++i) {
-            const VarDesc& var = before.vars[i];
+        Pairing pairs = pairingFor(oldVars, newVars);
+        pairInOrder(keysOf(oldVars, byName), keysOf(newVars, byName), pairs.match, pairs.taken);
+        for (size_t i = 0; i < oldVars.size(); ++i) {
+            const VarDesc& var = oldVars[i];
             const std::string path = std::string(after.name) + "." + std::string(var.name);
             if (pairs.match[i] < 0) {
                 add(ChangeKind::Removed, variableClients(var), "variable", path);
                 continue;
             }
-            compareVariable(path, var, after.vars[static_cast<size_t>(pairs.match[i])]);
+            compareVariable(path, var, newVars[static_cast<size_t>(pairs.match[i])]);
         }
-        for (size_t j = 0; j < after.vars.size(); ++j)
+        for (size_t j = 0; j < newVars.size(); ++j)
             if (!pairs.taken[j])
-                add(ChangeKind::Added, breaks::Nobody, "variable", std::string(after.name) + "." + std::string(after.vars[j].name));
+                add(ChangeKind::Added, breaks::Nobody, "variable", std::string(after.name) + "." + std::string(newVars[j].name));
     }
 
     void compareVariable(const std::string& path, const VarDesc& before, const VarDesc& after) {

@@ -166,7 +166,7 @@ private:
 
     // The fields of a type description, nested descriptions as objects of their own.
     void writeTypeDescFields(TypeDescId id, int depth) {
-        const std::vector<TypeDesc>& descs = info().typeDescs;
+        const GrowingTable<TypeDesc>& descs = info().typeDescs;
         if (id >= descs.size() || depth > MaxTypeDescDepth) {
             out_.field("kind", "invalid");
             out_.field("id", id);
@@ -365,17 +365,17 @@ private:
         out_.field("alignment", type.alignment);
         out_.field("vtableSize", type.sizeVtable);
         writeKindFields(type);
-        if (type.memberError) {
+        if (const MembersRef members = type.members(); members.damaged()) {
             out_.key("error");
-            writeError(out_, *type.memberError);
+            writeError(out_, *members.error());
         } else {
             out_.key("functions");
             out_.beginArray();
-            for (const FuncDesc& func : type.funcs) writeFunction(func);
+            for (const FuncDesc& func : members.funcs()) writeFunction(func);
             out_.endArray();
             out_.key("variables");
             out_.beginArray();
-            for (const VarDesc& var : type.vars) writeVariable(var);
+            for (const VarDesc& var : members.vars()) writeVariable(var);
             out_.endArray();
             writeMemberView(index);
         }

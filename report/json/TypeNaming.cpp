@@ -64,7 +64,7 @@ std::string TypeNaming::nameOf(const TypeHandle& handle) {
 }
 
 std::string TypeNaming::text(TypeDescId id, int depth) {
-    const std::vector<TypeDesc>& descs = library_->info.typeDescs;
+    const GrowingTable<TypeDesc>& descs = library_->info.typeDescs;
     if (id >= descs.size() || depth > MaxTypeDescDepth) return "?";
     const TypeDesc& desc = descs[id];
     switch (desc.vt) {

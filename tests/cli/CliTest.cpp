@@ -146,9 +146,9 @@ TEST(Cli, ResourceAndCodePageChooseWhatIsRead) {
     };
     const Case cases[] = {
         {{two}, typeList(two, {})},
-        {{"--resource", "2", two}, typeList(two, ReadOptions{0, 2})},
-        {{"--resource=1", two}, typeList(two, ReadOptions{0, 1})},
-        {{"--codepage", "1251", names}, typeList(names, ReadOptions{1251, {}})},
+        {{"--resource", "2", two}, typeList(two, ReadOptions{0, 2, {}})},
+        {{"--resource=1", two}, typeList(two, ReadOptions{0, 1, {}})},
+        {{"--codepage", "1251", names}, typeList(names, ReadOptions{1251, {}, {}})},
         {{"--libraries", two}, "1\tVantrelFixture\t2.5\t" + std::to_string(openFixture(FixturePath).Types().items().size()) +
                                    "\n2\tVantrelSecond\t1.0\t4\n"},
         {{"--codepage", "1252", "--libraries", names}, "-\tVantrelNames\t1.0\t" +

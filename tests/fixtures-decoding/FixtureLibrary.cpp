@@ -105,7 +105,8 @@ const TypeInfo& typeNamed(const LibraryInfo& library, const std::string& name) {
 }
 
 const FuncDesc& funcNamed(const TypeInfo& type, const std::string& name, int32_t invokeKind) {
-    for (const FuncDesc& func : type.funcs) {
+    const MembersRef typeMembers = type.members();
+    for (const FuncDesc& func : typeMembers.funcs()) {
         if (func.name == name && func.invokeKind == invokeKind) return func;
     }
     throw std::runtime_error("no function " + name + " (invoke kind " +
@@ -113,7 +114,8 @@ const FuncDesc& funcNamed(const TypeInfo& type, const std::string& name, int32_t
 }
 
 const VarDesc& varNamed(const TypeInfo& type, const std::string& name) {
-    for (const VarDesc& var : type.vars) {
+    const MembersRef typeMembers = type.members();
+    for (const VarDesc& var : typeMembers.vars()) {
         if (var.name == name) return var;
     }
     throw std::runtime_error("no variable " + name + " in " + std::string(type.name));
@@ -262,6 +264,7 @@ std::string dumpLibrary(const LibraryInfo& library, bool withLayout) {
         out << "imports " << imported.fileName << " " << imported.libid.toString() << '\n';
     }
     for (const TypeInfo& type : library.types) {
+        const MembersRef typeMembers = type.members();
         out << "type " << type.name << " kind=" << static_cast<int>(type.kind) << " "
             << type.guid.toString() << " flags=" << type.flags << " v" << type.majorVersion
             << "." << type.minorVersion << " base=" << describeHandle(library, type.baseType)
@@ -272,14 +275,14 @@ std::string dumpLibrary(const LibraryInfo& library, bool withLayout) {
         }
         if (type.aliasType) out << " alias=" << describeType(library, *type.aliasType);
         if (!type.dllName.empty()) out << " dll=" << type.dllName;
-        if (type.memberError) out << " ERROR " << type.memberError->description;
+        if (typeMembers.error()) out << " ERROR " << typeMembers.error()->description;
         out << '\n';
         for (const ImplType& impl : type.implTypes) {
             out << "  implements " << describeHandle(library, impl.type) << " flags=" << impl.flags
                 << '\n';
         }
-        for (const FuncDesc& func : type.funcs) dumpFunc(out, library, func, withLayout);
-        for (const VarDesc& var : type.vars) dumpVar(out, library, var, withLayout);
+        for (const FuncDesc& func : typeMembers.funcs()) dumpFunc(out, library, func, withLayout);
+        for (const VarDesc& var : typeMembers.vars()) dumpVar(out, library, var, withLayout);
     }
     return out.str();
 }

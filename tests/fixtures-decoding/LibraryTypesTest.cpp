@@ -65,6 +65,7 @@ TEST(FixtureLibrary, TypesInLibraryOrderWithKindsFlagsAndGuids) {
         ASSERT_EQ(library.types.size(), std::size(expected)) << file;
         for (size_t i = 0; i < std::size(expected); ++i) {
             const TypeInfo& type = library.types[i];
+            const MembersRef typeMembers = type.members();
             SCOPED_TRACE(std::string(file) + " type " + std::to_string(i) + " " + expected[i].name);
             EXPECT_EQ(type.name, expected[i].name);
             EXPECT_EQ(type.kind, expected[i].kind);
@@ -72,7 +73,7 @@ TEST(FixtureLibrary, TypesInLibraryOrderWithKindsFlagsAndGuids) {
             if (expected[i].guid) {
                 EXPECT_EQ(type.guid.toString(), fixtureGuid(expected[i].guid));
             }
-            EXPECT_FALSE(type.memberError) << type.memberError->description;
+            EXPECT_FALSE(typeMembers.error()) << typeMembers.error()->description;
         }
     }
 }
@@ -140,10 +141,11 @@ TEST(FixtureLibrary, AliasTargets) {
     for (const auto& [alias, target] : cases) {
         SCOPED_TRACE(alias);
         const TypeInfo& type = typeNamed(library, alias);
+        const MembersRef typeMembers = type.members();
         ASSERT_TRUE(type.aliasType);
         EXPECT_EQ(describeType(library, *type.aliasType), target);
-        EXPECT_TRUE(type.funcs.empty());
-        EXPECT_TRUE(type.vars.empty());
+        EXPECT_TRUE(typeMembers.funcs().empty());
+        EXPECT_TRUE(typeMembers.vars().empty());
     }
 }
 

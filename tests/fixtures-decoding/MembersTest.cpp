@@ -18,8 +18,9 @@ void expectFunctions(const char* file, const char* typeName,
     SCOPED_TRACE(std::string(file) + " " + typeName);
     const LibraryInfo& library = fixture(file);
     const TypeInfo& type = typeNamed(library, typeName);
+    const MembersRef typeMembers = type.members();
     std::vector<std::string> actual;
-    for (const FuncDesc& func : type.funcs) actual.push_back(describeFunc(library, func));
+    for (const FuncDesc& func : typeMembers.funcs()) actual.push_back(describeFunc(library, func));
     EXPECT_EQ(actual, signatures);
 }
 
@@ -28,10 +29,11 @@ void expectFunctionsWithIds(const char* file, const char* typeName,
     SCOPED_TRACE(std::string(file) + " " + typeName);
     const LibraryInfo& library = fixture(file);
     const TypeInfo& type = typeNamed(library, typeName);
-    ASSERT_EQ(type.funcs.size(), cases.size());
+    const MembersRef typeMembers = type.members();
+    ASSERT_EQ(typeMembers.funcs().size(), cases.size());
     for (size_t i = 0; i < cases.size(); ++i) {
-        EXPECT_EQ(describeFunc(library, type.funcs[i]), cases[i].signature);
-        EXPECT_EQ(type.funcs[i].memberId, cases[i].memberId) << cases[i].signature;
+        EXPECT_EQ(describeFunc(library, typeMembers.funcs()[i]), cases[i].signature);
+        EXPECT_EQ(typeMembers.funcs()[i].memberId, cases[i].memberId) << cases[i].signature;
     }
 }
 
@@ -57,10 +59,11 @@ TEST(FixtureMembers, VtableSlotsFollowTheBaseInterfaces) {
     const std::pair<const char*, size_t> cases[] = {{"Fixture.tlb", 4}, {"Fixture64.tlb", 8}};
     for (const auto& [file, pointerSize] : cases) {
         const TypeInfo& type = typeNamed(fixture(file), "IFxDerived");
-        ASSERT_EQ(type.funcs.size(), 4u);
-        for (size_t i = 0; i < type.funcs.size(); ++i) {
-            EXPECT_EQ(type.funcs[i].vtableOffset, static_cast<int16_t>((7 + i) * pointerSize))
-                << file << " " << type.funcs[i].name;
+        const MembersRef typeMembers = type.members();
+        ASSERT_EQ(typeMembers.funcs().size(), 4u);
+        for (size_t i = 0; i < typeMembers.funcs().size(); ++i) {
+            EXPECT_EQ(typeMembers.funcs()[i].vtableOffset, static_cast<int16_t>((7 + i) * pointerSize))
+                << file << " " << typeMembers.funcs()[i].name;
         }
     }
 }
@@ -126,7 +129,8 @@ TEST(FixtureMembers, PureDispinterfaceMethodsAndProperties) {
          {13, "Scale put -> VOID (: R8 in)"}});
     const LibraryInfo& library = fixture("Fixture.tlb");
     const TypeInfo& type = typeNamed(library, "DFxDispatch");
-    for (const FuncDesc& func : type.funcs) {
+    const MembersRef typeMembers = type.members();
+    for (const FuncDesc& func : typeMembers.funcs()) {
         EXPECT_EQ(func.funcKind, FuncKind::Dispatch) << func.name;
     }
     struct VarCase {
@@ -137,9 +141,9 @@ TEST(FixtureMembers, PureDispinterfaceMethodsAndProperties) {
     };
     const VarCase vars[] = {
         {"Count", 1, "I4", false}, {"Caption", 2, "BSTR", true}, {"ReadOnlyCount", 3, "I4", true}};
-    ASSERT_EQ(type.vars.size(), std::size(vars));
+    ASSERT_EQ(typeMembers.vars().size(), std::size(vars));
     for (size_t i = 0; i < std::size(vars); ++i) {
-        const VarDesc& var = type.vars[i];
+        const VarDesc& var = typeMembers.vars()[i];
         SCOPED_TRACE(vars[i].name);
         EXPECT_EQ(var.name, vars[i].name);
         EXPECT_EQ(var.memberId, vars[i].memberId);
@@ -167,15 +171,16 @@ TEST(FixtureMembers, HiddenRestrictedDual) {
 TEST(FixtureMembers, ModuleFunctionsWithEntryPoints) {
     const LibraryInfo& library = fixture("Fixture.tlb");
     const TypeInfo& module = typeNamed(library, "FxModule");
+    const MembersRef moduleMembers = module.members();
     expectFunctions("Fixture.tlb", "FxModule",
                     {"FxCompute func -> I4 (a: I4 in, b: I4 in)",
                      "FxByOrdinal func -> HRESULT (text: BSTR in)"});
-    ASSERT_EQ(module.funcs.size(), 2u);
-    EXPECT_EQ(module.funcs[0].entryName, "FxSum");
-    EXPECT_FALSE(module.funcs[0].entryOrdinal);
-    EXPECT_EQ(module.funcs[1].entryOrdinal, 7);
-    EXPECT_TRUE(module.funcs[1].entryName.empty());
-    for (const FuncDesc& func : module.funcs) {
+    ASSERT_EQ(moduleMembers.funcs().size(), 2u);
+    EXPECT_EQ(moduleMembers.funcs()[0].entryName, "FxSum");
+    EXPECT_FALSE(moduleMembers.funcs()[0].entryOrdinal);
+    EXPECT_EQ(moduleMembers.funcs()[1].entryOrdinal, 7);
+    EXPECT_TRUE(moduleMembers.funcs()[1].entryName.empty());
+    for (const FuncDesc& func : moduleMembers.funcs()) {
         EXPECT_EQ(func.funcKind, FuncKind::Static) << func.name;
         EXPECT_EQ(func.callConv, 4) << func.name;  // stdcall
     }

@@ -36,13 +36,14 @@ TEST(FixtureNames, Windows1252NamesAreDecodedToUtf8) {
 TEST(FixtureNames, AnUndefinedByteDoesNotCorruptTheRestOfTheName) {
     const LibraryInfo& library = fixture("Names.tlb");
     const TypeInfo& names = typeNamed(library, "NamesEnum");
-    ASSERT_EQ(names.vars.size(), 2u);
-    const std::string odd(names.vars[0].name);  // "Bad" 0x81 "char"
+    const MembersRef namesMembers = names.members();
+    ASSERT_EQ(namesMembers.vars().size(), 2u);
+    const std::string odd(namesMembers.vars()[0].name);  // "Bad" 0x81 "char"
     EXPECT_TRUE(isValidUtf8(odd)) << odd;
     EXPECT_EQ(odd.rfind("Bad", 0), 0u) << odd;
     ASSERT_GE(odd.size(), 7u) << odd;
     EXPECT_EQ(odd.substr(odd.size() - 4), "char") << odd;
-    EXPECT_EQ(names.vars[1].name, "namesPlain");
+    EXPECT_EQ(namesMembers.vars()[1].name, "namesPlain");
 }
 
 TEST(FixtureNames, MarkupCharactersInNamesAreKeptAsStored) {
@@ -56,8 +57,9 @@ TEST(FixtureNames, MarkupCharactersInNamesAreKeptAsStored) {
     EXPECT_EQ(funcNamed(script, "&amp;", invoke::PropertyGet).memberId, 2);
     EXPECT_EQ(funcNamed(script, "<script>x</script>", invoke::Func).memberId, 3);
     const TypeInfo& values = typeNamed(library, "EscapingEnum");
-    ASSERT_EQ(values.vars.size(), 1u);
-    EXPECT_EQ(values.vars[0].name, "x<>&y");
+    const MembersRef valuesMembers = values.members();
+    ASSERT_EQ(valuesMembers.vars().size(), 1u);
+    EXPECT_EQ(valuesMembers.vars()[0].name, "x<>&y");
     EXPECT_EQ(values.docString, "a < b & c > d");
 }
 

@@ -17,9 +17,10 @@ void expectVars(const LibraryInfo& library, const char* typeName, VarKind kind,
                 const std::vector<VarCase>& cases) {
     SCOPED_TRACE(library.name + " " + typeName);
     const TypeInfo& type = typeNamed(library, typeName);
-    ASSERT_EQ(type.vars.size(), cases.size());
+    const MembersRef typeMembers = type.members();
+    ASSERT_EQ(typeMembers.vars().size(), cases.size());
     for (size_t i = 0; i < cases.size(); ++i) {
-        const VarDesc& var = type.vars[i];
+        const VarDesc& var = typeMembers.vars()[i];
         EXPECT_EQ(var.name, cases[i].name);
         EXPECT_EQ(var.varKind, kind) << cases[i].name;
         EXPECT_EQ(describeType(library, var.type), cases[i].type) << cases[i].name;
@@ -71,8 +72,9 @@ TEST(FixtureValues, RecordLayoutFollowsThePointerSize) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const TypeInfo& rect = typeNamed(fixture(c.file), "FxRect");
+        const MembersRef rectMembers = rect.members();
         std::vector<int32_t> offsets;
-        for (const VarDesc& var : rect.vars) offsets.push_back(var.instanceOffset);
+        for (const VarDesc& var : rectMembers.vars()) offsets.push_back(var.instanceOffset);
         EXPECT_EQ(offsets, c.offsets);
         EXPECT_EQ(rect.sizeInstance, c.size);
     }
@@ -83,7 +85,8 @@ TEST(FixtureValues, UnionFieldsShareOffsetZero) {
     expectVars(library, "FxNumber", VarKind::PerInstance,
                {{"asLong", "I4", ""}, {"asDouble", "R8", ""}, {"asBytes", "CARRAY[8](UI1)", ""}});
     const TypeInfo& number = typeNamed(library, "FxNumber");
-    for (const VarDesc& var : number.vars) EXPECT_EQ(var.instanceOffset, 0) << var.name;
+    const MembersRef numberMembers = number.members();
+    for (const VarDesc& var : numberMembers.vars()) EXPECT_EQ(var.instanceOffset, 0) << var.name;
     EXPECT_EQ(number.sizeInstance, 8);
 }
 

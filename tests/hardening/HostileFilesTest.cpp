@@ -119,7 +119,8 @@ TEST(HostileTypeDescriptions, NestAtMostTheStatedLevels) {
         SCOPED_TRACE(depth);
         const Expected<LibraryInfo> library = readTypeLibrary(libraryWithPointerChain(depth), "Chain.tlb");
         ASSERT_TRUE(library) << library.error().description;
-        const std::optional<Error>& error = library->types.at(0).memberError;
+        const MembersRef members = library->types.at(0).members();
+        const std::optional<Error>& error = members.error();
         EXPECT_EQ(error.has_value(), depth > unsigned{kMaxTypeDescNesting});
         if (error) {
             EXPECT_NE(error->description.find("nests deeper than 64 levels"), std::string::npos) << error->description;

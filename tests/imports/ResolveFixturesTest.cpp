@@ -110,7 +110,7 @@ TEST_P(ControlBuilds, ImportsByGuidAndByIndexNameStdoleTypes) {
         EXPECT_EQ(referenced->Name(), c.type);
         EXPECT_EQ(referenced->library()->info.libid.toString(), "{00020430-0000-0000-C000-000000000046}");
     }
-    const std::vector<ImportedType>& imports = library->info().importedTypes;
+    const GrowingTable<ImportedType>& imports = library->info().importedTypes;
     EXPECT_TRUE(std::any_of(imports.begin(), imports.end(), [](const ImportedType& t) { return t.byGuid; }));
     EXPECT_TRUE(std::any_of(imports.begin(), imports.end(), [](const ImportedType& t) { return !t.byGuid; }));
 }

@@ -80,14 +80,16 @@ TEST_F(BuiltInStdole, IUnknownAndIDispatchHaveTheSameFunctions) {
             throw std::runtime_error(name);
         };
         const TypeInfo& ours = find(builtIn);
+        const MembersRef oursMembers = ours.members();
         const TypeInfo& theirs = find(shipped);
+        const MembersRef theirsMembers = theirs.members();
         EXPECT_EQ(ours.inheritedFunctions, theirs.inheritedFunctions);
         EXPECT_EQ(ours.sizeVtable, theirs.sizeVtable);
         EXPECT_EQ(ours.baseType, theirs.baseType);
-        ASSERT_EQ(ours.funcs.size(), theirs.funcs.size());
-        for (size_t f = 0; f < ours.funcs.size(); ++f) {
-            const FuncDesc& a = ours.funcs[f];
-            const FuncDesc& b = theirs.funcs[f];
+        ASSERT_EQ(oursMembers.funcs().size(), theirsMembers.funcs().size());
+        for (size_t f = 0; f < oursMembers.funcs().size(); ++f) {
+            const FuncDesc& a = oursMembers.funcs()[f];
+            const FuncDesc& b = theirsMembers.funcs()[f];
             SCOPED_TRACE(b.name);
             EXPECT_EQ(a.name, b.name);
             EXPECT_EQ(a.memberId, b.memberId);
@@ -116,25 +118,27 @@ TEST_F(BuiltInStdole, FontAndPictureMembersMatch) {
         while (index < shipped.types.size() && shipped.types[index].name != name) ++index;
         ASSERT_LT(index, shipped.types.size());
         const TypeInfo& ours = builtIn.types[index];
+        const MembersRef oursMembers = ours.members();
         const TypeInfo& theirs = shipped.types[index];
-        ASSERT_EQ(ours.vars.size(), theirs.vars.size());
-        for (size_t v = 0; v < ours.vars.size(); ++v) {
-            EXPECT_EQ(ours.vars[v].name, theirs.vars[v].name);
-            EXPECT_EQ(ours.vars[v].memberId, theirs.vars[v].memberId) << theirs.vars[v].name;
-            EXPECT_EQ(ours.vars[v].varKind, theirs.vars[v].varKind) << theirs.vars[v].name;
-            EXPECT_EQ(ours.vars[v].flags, theirs.vars[v].flags) << theirs.vars[v].name;
-            EXPECT_EQ(shapeOf(builtIn, ours.vars[v].type), shapeOf(shipped, theirs.vars[v].type))
-                << theirs.vars[v].name;
+        const MembersRef theirsMembers = theirs.members();
+        ASSERT_EQ(oursMembers.vars().size(), theirsMembers.vars().size());
+        for (size_t v = 0; v < oursMembers.vars().size(); ++v) {
+            EXPECT_EQ(oursMembers.vars()[v].name, theirsMembers.vars()[v].name);
+            EXPECT_EQ(oursMembers.vars()[v].memberId, theirsMembers.vars()[v].memberId) << theirsMembers.vars()[v].name;
+            EXPECT_EQ(oursMembers.vars()[v].varKind, theirsMembers.vars()[v].varKind) << theirsMembers.vars()[v].name;
+            EXPECT_EQ(oursMembers.vars()[v].flags, theirsMembers.vars()[v].flags) << theirsMembers.vars()[v].name;
+            EXPECT_EQ(shapeOf(builtIn, oursMembers.vars()[v].type), shapeOf(shipped, theirsMembers.vars()[v].type))
+                << theirsMembers.vars()[v].name;
         }
-        ASSERT_EQ(ours.funcs.size(), theirs.funcs.size());
-        for (size_t f = 0; f < ours.funcs.size(); ++f) {
-            EXPECT_EQ(ours.funcs[f].name, theirs.funcs[f].name);
-            EXPECT_EQ(ours.funcs[f].memberId, theirs.funcs[f].memberId);
-            ASSERT_EQ(ours.funcs[f].params.size(), theirs.funcs[f].params.size());
-            for (size_t p = 0; p < ours.funcs[f].params.size(); ++p)
-                EXPECT_EQ(shapeOf(builtIn, ours.funcs[f].params[p].type),
-                          shapeOf(shipped, theirs.funcs[f].params[p].type))
-                    << theirs.funcs[f].params[p].name;
+        ASSERT_EQ(oursMembers.funcs().size(), theirsMembers.funcs().size());
+        for (size_t f = 0; f < oursMembers.funcs().size(); ++f) {
+            EXPECT_EQ(oursMembers.funcs()[f].name, theirsMembers.funcs()[f].name);
+            EXPECT_EQ(oursMembers.funcs()[f].memberId, theirsMembers.funcs()[f].memberId);
+            ASSERT_EQ(oursMembers.funcs()[f].params.size(), theirsMembers.funcs()[f].params.size());
+            for (size_t p = 0; p < oursMembers.funcs()[f].params.size(); ++p)
+                EXPECT_EQ(shapeOf(builtIn, oursMembers.funcs()[f].params[p].type),
+                          shapeOf(shipped, theirsMembers.funcs()[f].params[p].type))
+                    << theirsMembers.funcs()[f].params[p].name;
         }
     }
 }
@@ -162,7 +166,9 @@ void expectSameStandardOleTypes(const StdTypeCarrier& carrier) {
     ASSERT_EQ(builtIn.types.size(), shipped.types.size());
     for (size_t i = 0; i < shipped.types.size(); ++i) {
         const TypeInfo& ours = builtIn.types[i];
+        const MembersRef oursMembers = ours.members();
         const TypeInfo& theirs = shipped.types[i];
+        const MembersRef theirsMembers = theirs.members();
         SCOPED_TRACE(theirs.name);
         EXPECT_EQ(ours.name, theirs.name) << "type " << i;
         EXPECT_EQ(ours.guid, theirs.guid) << ours.guid.toString();
@@ -175,24 +181,24 @@ void expectSameStandardOleTypes(const StdTypeCarrier& carrier) {
             EXPECT_EQ(shapeOf(builtIn, *ours.aliasType), shapeOf(shipped, *theirs.aliasType));
         }
         if (ours.kind == TypeKind::Interface) continue;  // IFont's and IPicture's functions are not built in
-        ASSERT_EQ(ours.vars.size(), theirs.vars.size());
-        for (size_t v = 0; v < ours.vars.size(); ++v) {
-            const VarDesc& a = ours.vars[v];
-            const VarDesc& b = theirs.vars[v];
+        ASSERT_EQ(oursMembers.vars().size(), theirsMembers.vars().size());
+        for (size_t v = 0; v < oursMembers.vars().size(); ++v) {
+            const VarDesc& a = oursMembers.vars()[v];
+            const VarDesc& b = theirsMembers.vars()[v];
             EXPECT_EQ(a.name, b.name);
             EXPECT_EQ(a.memberId, b.memberId) << b.name;
             EXPECT_EQ(a.flags, b.flags) << b.name;
             EXPECT_EQ(shapeOf(builtIn, a.type), shapeOf(shipped, b.type)) << b.name;
         }
-        ASSERT_EQ(ours.funcs.size(), theirs.funcs.size());
-        for (size_t f = 0; f < ours.funcs.size(); ++f) {
-            EXPECT_EQ(ours.funcs[f].name, theirs.funcs[f].name);
-            EXPECT_EQ(ours.funcs[f].memberId, theirs.funcs[f].memberId);
-            ASSERT_EQ(ours.funcs[f].params.size(), theirs.funcs[f].params.size());
-            for (size_t p = 0; p < ours.funcs[f].params.size(); ++p)
-                EXPECT_EQ(shapeOf(builtIn, ours.funcs[f].params[p].type),
-                          shapeOf(shipped, theirs.funcs[f].params[p].type))
-                    << theirs.funcs[f].params[p].name;
+        ASSERT_EQ(oursMembers.funcs().size(), theirsMembers.funcs().size());
+        for (size_t f = 0; f < oursMembers.funcs().size(); ++f) {
+            EXPECT_EQ(oursMembers.funcs()[f].name, theirsMembers.funcs()[f].name);
+            EXPECT_EQ(oursMembers.funcs()[f].memberId, theirsMembers.funcs()[f].memberId);
+            ASSERT_EQ(oursMembers.funcs()[f].params.size(), theirsMembers.funcs()[f].params.size());
+            for (size_t p = 0; p < oursMembers.funcs()[f].params.size(); ++p)
+                EXPECT_EQ(shapeOf(builtIn, oursMembers.funcs()[f].params[p].type),
+                          shapeOf(shipped, theirsMembers.funcs()[f].params[p].type))
+                    << theirsMembers.funcs()[f].params[p].name;
         }
         ASSERT_EQ(ours.implTypes.size(), theirs.implTypes.size());
         for (size_t m = 0; m < ours.implTypes.size(); ++m) {

@@ -44,7 +44,7 @@ public:
         func.memberId = memberId;
         func.invokeKind = invokeKind;
         func.returnType = result;
-        return info.types[static_cast<size_t>(type)].addFunction(std::move(func), params);
+        return info.types[static_cast<size_t>(type)].editMembers().addFunction(std::move(func), params);
     }
 
     std::shared_ptr<const LoadedLibrary> finish(const std::string& path,
@@ -174,7 +174,7 @@ TEST(HandBuiltViews, ADamagedBaseFailsTheDerivedView) {
     LibraryBuilder b;
     const int32_t base = b.addType("Base", TypeKind::Interface);
     const int32_t derived = b.addType("Derived", TypeKind::Interface, local(base));
-    b.info.types[static_cast<size_t>(base)].memberError =
+    b.info.types[static_cast<size_t>(base)].editMembers().error =
         makeError(errc::InvalidDataRead, "the member block of type 0 is cut short");
     const TypeLibrary library(b.finish("member.tlb"));
     for (SearchData type : {base, derived}) {

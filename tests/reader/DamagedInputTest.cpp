@@ -106,11 +106,12 @@ TEST(DamagedInput, DamagedMembersMarkOnlyTheirType) {
         ASSERT_TRUE(library) << library.error().description;
         int damagedTypes = 0;
         for (const TypeInfo& type : library->types) {
-            if (!type.memberError) continue;
+            const MembersRef typeMembers = type.members();
+            if (!typeMembers.error()) continue;
             ++damagedTypes;
-            EXPECT_EQ(type.memberError->number, errc::InvalidDataRead);
-            EXPECT_NE(type.memberError->description.find(c.expectedText), std::string::npos) << type.memberError->description;
-            EXPECT_TRUE(type.funcs.empty() && type.vars.empty());
+            EXPECT_EQ(typeMembers.error()->number, errc::InvalidDataRead);
+            EXPECT_NE(typeMembers.error()->description.find(c.expectedText), std::string::npos) << typeMembers.error()->description;
+            EXPECT_TRUE(typeMembers.funcs().empty() && typeMembers.vars().empty());
         }
         EXPECT_GT(damagedTypes, 0);
         EXPECT_LT(damagedTypes, static_cast<int>(library->types.size()));

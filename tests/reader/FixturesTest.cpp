@@ -19,7 +19,7 @@ TEST(Fixtures, EveryFixtureDecodesCompletely) {
         Expected<LibraryInfo> library = readFixture(name);
         ASSERT_TRUE(library) << library.error().description;
         EXPECT_EQ(inconsistency(*library), "");
-        for (const TypeInfo& type : library->types) EXPECT_FALSE(type.memberError) << type.name;
+        for (const TypeInfo& type : library->types) EXPECT_FALSE(type.members().damaged()) << type.name;
     }
 }
 
@@ -37,13 +37,14 @@ TEST(Fixtures, ModuleEntryPointsAndConstants) {
     }
     ASSERT_NE(module, nullptr);
     EXPECT_EQ(module->dllName, "vantrelfx.dll");
-    ASSERT_GE(module->funcs.size(), 2u);
-    EXPECT_EQ(module->funcs[0].entryName, "FxSum");
-    EXPECT_EQ(module->funcs[1].entryOrdinal, 7);
-    ASSERT_GE(module->vars.size(), 3u);
-    EXPECT_EQ(std::get<int64_t>(module->vars[1].constantValue->value), -1);
-    EXPECT_EQ(module->vars[2].constantValue->vt, vt::I2);
-    EXPECT_EQ(std::get<int64_t>(module->vars[2].constantValue->value), -7);
+    const MembersRef members = module->members();
+    ASSERT_GE(members.funcs().size(), 2u);
+    EXPECT_EQ(members.funcs()[0].entryName, "FxSum");
+    EXPECT_EQ(members.funcs()[1].entryOrdinal, 7);
+    ASSERT_GE(members.vars().size(), 3u);
+    EXPECT_EQ(std::get<int64_t>(members.vars()[1].constantValue->value), -1);
+    EXPECT_EQ(members.vars()[2].constantValue->vt, vt::I2);
+    EXPECT_EQ(std::get<int64_t>(members.vars()[2].constantValue->value), -7);
 }
 
 TEST(Fixtures, FilesWithoutALibrary) {

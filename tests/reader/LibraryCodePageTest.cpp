@@ -37,12 +37,13 @@ bool libraryHolds(const LibraryInfo& library, const std::string& text) {
     const auto has = [&](std::string_view candidate) { return candidate.find(text) != std::string_view::npos; };
     if (has(library.name) || has(library.docString)) return true;
     for (const TypeInfo& type : library.types) {
+        const MembersRef typeMembers = type.members();
         if (has(type.name) || has(type.docString)) return true;
-        for (const FuncDesc& func : type.funcs)
+        for (const FuncDesc& func : typeMembers.funcs())
             if (has(func.name) || has(func.docString)) return true;
-        for (const VarDesc& var : type.vars)
+        for (const VarDesc& var : typeMembers.vars())
             if (has(var.name) || has(var.docString)) return true;
-        for (const ParamDesc& param : type.params)
+        for (const ParamDesc& param : typeMembers.params())
             if (has(param.name)) return true;
     }
     return false;
@@ -78,7 +79,7 @@ TEST(LibraryCodePage, RealLibrariesReadInTheirCodePage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path + " under " + c.locale);
         const ScopedLocale locale(c.locale);
-        Expected<LibraryInfo> library = readTypeLibrary(bytesOf(c.path), c.path, ReadOptions{c.forced, {}});
+        Expected<LibraryInfo> library = readTypeLibrary(bytesOf(c.path), c.path, ReadOptions{c.forced, {}, {}});
         ASSERT_TRUE(library) << library.error().description;
         EXPECT_EQ(library->codePage, c.codePage);
         EXPECT_TRUE(libraryHolds(*library, c.text)) << c.text;

@@ -55,19 +55,20 @@ std::string inconsistency(const LibraryInfo& library) {
     }
     if (std::string p = handleProblem(library, library.dispatchType); !p.empty()) return p;
     for (const TypeInfo& type : library.types) {
+        const MembersRef typeMembers = type.members();
         if (std::string p = handleProblem(library, type.baseType); !p.empty()) return std::string(type.name) + ": " + p;
         if (std::string p = handleProblem(library, type.wrappedInterface); !p.empty()) return std::string(type.name) + ": " + p;
         for (const ImplType& impl : type.implTypes) {
             if (std::string p = handleProblem(library, impl.type); !p.empty()) return std::string(type.name) + ": " + p;
         }
         if (type.aliasType && badDesc(*type.aliasType)) return std::string(type.name) + ": alias out of range";
-        for (const FuncDesc& func : type.funcs) {
+        for (const FuncDesc& func : typeMembers.funcs()) {
             if (badDesc(func.returnType)) return std::string(type.name) + "." + std::string(func.name) + ": return type out of range";
             for (const ParamDesc& param : func.params) {
                 if (badDesc(param.type)) return std::string(type.name) + "." + std::string(func.name) + ": parameter type out of range";
             }
         }
-        for (const VarDesc& var : type.vars) {
+        for (const VarDesc& var : typeMembers.vars()) {
             if (badDesc(var.type)) return std::string(type.name) + "." + std::string(var.name) + ": type out of range";
         }
     }

@@ -29,10 +29,11 @@ TEST(RealLibraries, EveryFileOpensOrSaysItCarriesNoLibrary) {
         EXPECT_GT(library->types.size(), 0u);
         EXPECT_EQ(inconsistency(*library), "");
         for (const TypeInfo& type : library->types) {
-            EXPECT_FALSE(type.memberError) << type.name << ": " << type.memberError->description;
+            const MembersRef typeMembers = type.members();
+            EXPECT_FALSE(typeMembers.error()) << type.name << ": " << typeMembers.error()->description;
             EXPECT_FALSE(type.name.empty());
-            for (const FuncDesc& func : type.funcs) EXPECT_FALSE(func.name.empty()) << type.name;
-            for (const VarDesc& var : type.vars) EXPECT_FALSE(var.name.empty()) << type.name;
+            for (const FuncDesc& func : typeMembers.funcs()) EXPECT_FALSE(func.name.empty()) << type.name;
+            for (const VarDesc& var : typeMembers.vars()) EXPECT_FALSE(var.name.empty()) << type.name;
         }
     }
     // The Wine build carries 48 MSFT libraries (four .tlb files, the rest in DLLs).
@@ -46,7 +47,7 @@ TEST(RealLibraries, MshtmlDecodesEveryFunction) {
     ASSERT_TRUE(library) << library.error().description;
     EXPECT_EQ(library->name, "MSHTML");
     size_t functions = 0;
-    for (const TypeInfo& type : library->types) functions += type.funcs.size();
+    for (const TypeInfo& type : library->types) functions += type.members().shared()->funcs.size();
     EXPECT_GT(library->types.size(), 300u);
     EXPECT_GT(functions, 20000u);
     EXPECT_EQ(inconsistency(*library), "");

@@ -38,7 +38,7 @@ TEST(ResourceChoice, OpensTheDefaultOrTheChosenResource) {
     const FileReadLimits inParts{0, 64 * 1024};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file) + " resource " + (c.resourceId ? std::to_string(*c.resourceId) : "none"));
-        const ReadOptions options{0, c.resourceId};
+        const ReadOptions options{0, c.resourceId, {}};
         const std::string whole = outcome(readTypeLibrary(bytesOf(fixturePath(c.file)), c.file, options));
         EXPECT_TRUE(whole.starts_with(c.expected)) << whole;
         const std::string path = fixturePath(c.file);

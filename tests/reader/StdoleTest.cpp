@@ -47,22 +47,24 @@ TEST_F(Stdole, LibraryAttributes) {
 
 TEST_F(Stdole, IUnknownAndIDispatch) {
     const TypeInfo& unknown = type("IUnknown");
+    const MembersRef unknownMembers = unknown.members();
     EXPECT_EQ(unknown.kind, TypeKind::Interface);
-    ASSERT_EQ(unknown.funcs.size(), 3u);
-    EXPECT_EQ(unknown.funcs[0].name, "QueryInterface");
-    EXPECT_EQ(unknown.funcs[2].name, "Release");
-    EXPECT_EQ(unknown.funcs[2].vtableOffset, 16);
+    ASSERT_EQ(unknownMembers.funcs().size(), 3u);
+    EXPECT_EQ(unknownMembers.funcs()[0].name, "QueryInterface");
+    EXPECT_EQ(unknownMembers.funcs()[2].name, "Release");
+    EXPECT_EQ(unknownMembers.funcs()[2].vtableOffset, 16);
     EXPECT_EQ(unknown.sizeVtable, 24);
     EXPECT_EQ(unknown.baseType.kind, TypeHandle::Kind::None);
 
     const TypeInfo& dispatch = type("IDispatch");
+    const MembersRef dispatchMembers = dispatch.members();
     EXPECT_EQ(dispatch.baseType, (TypeHandle{TypeHandle::Kind::Local, indexOf("IUnknown")}));
     EXPECT_EQ(dispatch.inheritedFunctions, 3);
-    ASSERT_EQ(dispatch.funcs.size(), 4u);
-    EXPECT_EQ(dispatch.funcs[3].name, "Invoke");
-    EXPECT_EQ(dispatch.funcs[3].params.size(), 8u);
-    EXPECT_EQ(dispatch.funcs[3].params[0].name, "dispidMember");
-    EXPECT_EQ(desc(dispatch.funcs[3].returnType).vt, vt::HResult);
+    ASSERT_EQ(dispatchMembers.funcs().size(), 4u);
+    EXPECT_EQ(dispatchMembers.funcs()[3].name, "Invoke");
+    EXPECT_EQ(dispatchMembers.funcs()[3].params.size(), 8u);
+    EXPECT_EQ(dispatchMembers.funcs()[3].params[0].name, "dispidMember");
+    EXPECT_EQ(desc(dispatchMembers.funcs()[3].returnType).vt, vt::HResult);
 }
 
 TEST_F(Stdole, TheLibraryNamesIDispatchThroughItsOwnImport) {
@@ -83,11 +85,12 @@ TEST_F(Stdole, AliasesNameTheirTargets) {
 
 TEST_F(Stdole, FontIsADispinterfaceWithProperties) {
     const TypeInfo& font = type("Font");
+    const MembersRef fontMembers = font.members();
     EXPECT_EQ(font.kind, TypeKind::Dispatch);
     EXPECT_FALSE(font.isDual());
     EXPECT_EQ(font.baseType.kind, TypeHandle::Kind::None);
-    EXPECT_EQ(font.vars.size(), 8u);
-    for (const VarDesc& var : font.vars) EXPECT_EQ(var.varKind, VarKind::Dispatch) << var.name;
+    EXPECT_EQ(fontMembers.vars().size(), 8u);
+    for (const VarDesc& var : fontMembers.vars()) EXPECT_EQ(var.varKind, VarKind::Dispatch) << var.name;
 }
 
 TEST_F(Stdole, CoclassesListTheirInterfaces) {
@@ -101,15 +104,17 @@ TEST_F(Stdole, CoclassesListTheirInterfaces) {
 
 TEST_F(Stdole, EnumConstantsAndModuleDefaults) {
     const TypeInfo& tristate = type("OLE_TRISTATE");
-    ASSERT_EQ(tristate.vars.size(), 3u);
-    EXPECT_EQ(tristate.vars[2].name, "Gray");
-    EXPECT_EQ(tristate.vars[2].varKind, VarKind::Const);
-    EXPECT_EQ(std::get<int64_t>(tristate.vars[2].constantValue->value), 2);
+    const MembersRef tristateMembers = tristate.members();
+    ASSERT_EQ(tristateMembers.vars().size(), 3u);
+    EXPECT_EQ(tristateMembers.vars()[2].name, "Gray");
+    EXPECT_EQ(tristateMembers.vars()[2].varKind, VarKind::Const);
+    EXPECT_EQ(std::get<int64_t>(tristateMembers.vars()[2].constantValue->value), 2);
 
     const TypeInfo& functions = type("StdFunctions");
+    const MembersRef functionsMembers = functions.members();
     EXPECT_EQ(functions.kind, TypeKind::Module);
-    ASSERT_EQ(functions.funcs.size(), 2u);
-    const FuncDesc& loadPicture = functions.funcs[0];
+    ASSERT_EQ(functionsMembers.funcs().size(), 2u);
+    const FuncDesc& loadPicture = functionsMembers.funcs()[0];
     EXPECT_EQ(loadPicture.name, "LoadPicture");
     EXPECT_EQ(loadPicture.funcKind, FuncKind::Static);
     ASSERT_EQ(loadPicture.params.size(), 5u);

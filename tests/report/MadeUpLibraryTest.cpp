@@ -46,16 +46,16 @@ LibraryInfo moduleLibrary() {
     arrays.memberId = 8;
     arrays.funcKind = FuncKind::Static;
     arrays.returnType = Unreachable;
-    module.addFunction(let, std::vector{ParamDesc{"value", Long, paramflag::In, {}}});
-    module.addFunction(set, std::vector{ParamDesc{"value", Object, paramflag::In, {}}});
-    module.addFunction(arrays, std::vector{ParamDesc{"many", ArrayOfUnreachable, paramflag::In, {}},
+    module.editMembers().addFunction(let, std::vector{ParamDesc{"value", Long, paramflag::In, {}}});
+    module.editMembers().addFunction(set, std::vector{ParamDesc{"value", Object, paramflag::In, {}}});
+    module.editMembers().addFunction(arrays, std::vector{ParamDesc{"many", ArrayOfUnreachable, paramflag::In, {}},
                                            ParamDesc{"four", FixedOfUnreachable, paramflag::In, {}}});
     info.types.push_back(module);
 
     TypeInfo broken;
     broken.name = "Broken";
     broken.kind = TypeKind::Interface;
-    broken.memberError = makeError(errc::InvalidDataRead, "member block of Broken is damaged");
+    broken.editMembers().error = makeError(errc::InvalidDataRead, "member block of Broken is damaged");
     info.types.push_back(broken);
     return info;
 }

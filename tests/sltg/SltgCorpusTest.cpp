@@ -75,11 +75,12 @@ std::unordered_set<std::string> linesOf(const std::string& text) {
 
 std::string docStringOf(const TypeLibrary& library, const std::string& typeName, const std::string& member) {
     for (const TypeInfo& type : library.info().types) {
+        const MembersRef typeMembers = type.members();
         if (type.name != typeName) continue;
         if (member.empty()) return std::string(type.docString);
-        for (const VarDesc& var : type.vars)
+        for (const VarDesc& var : typeMembers.vars())
             if (var.name == member) return std::string(var.docString);
-        for (const FuncDesc& func : type.funcs)
+        for (const FuncDesc& func : typeMembers.funcs())
             if (func.name == member) return std::string(func.docString);
     }
     return "(not found)";

@@ -151,9 +151,10 @@ private:
 
     void dumpView(const TypeInfo& type, const View& view, const std::string& head,
                   const std::string& indent) {
+        const MembersRef typeMembers = type.members();
         out_ += head + " kind=" + std::to_string(static_cast<int>(view.kind)) + " flags=" +
                 hex(view.flags) + " funcs=" + std::to_string(view.functions.functions.size()) + " vars=" +
-                std::to_string(type.vars.size()) + " impls=" + std::to_string(view.impls.size());
+                std::to_string(typeMembers.vars().size()) + " impls=" + std::to_string(view.impls.size());
         if (type.aliasType) out_ += " alias=" + typeText(library_, *type.aliasType);
         out_ += "\n";
         for (size_t i = 0; i < view.impls.size(); ++i)
@@ -166,14 +167,15 @@ private:
             const bool external = type.isDual() && owner->info.libid != library_->info.libid;
             dumpFunction(i, function, owner, shared, external, indent);
         }
-        for (size_t i = 0; i < type.vars.size(); ++i) dumpVariable(i, type.vars[i], indent);
+        for (size_t i = 0; i < typeMembers.vars().size(); ++i) dumpVariable(i, typeMembers.vars()[i], indent);
     }
 
     FunctionList storedFunctions(const TypeInfo& type) const {
+        const MembersRef typeMembers = type.members();
         FunctionList list;
         list.libraries.add(library_);
-        list.functions.reserve(type.funcs.size());
-        for (const FuncDesc& func : type.funcs) list.functions.push_back(storedFunction(*library_, func));
+        list.functions.reserve(typeMembers.funcs().size());
+        for (const FuncDesc& func : typeMembers.funcs()) list.functions.push_back(storedFunction(*library_, func));
         return list;
     }
 
@@ -205,10 +207,11 @@ private:
 
     void dumpType(int32_t index) {
         const TypeInfo& type = library_->info.types[static_cast<size_t>(index)];
+        const MembersRef typeMembers = type.members();
         const std::string head = "type index=" + std::to_string(index) + " name=" + quoted(type.name) +
                                  " guid=" + type.guid.toString();
-        if (type.memberError) {
-            out_ += head + " error=" + std::to_string(type.memberError->number) + "\n";
+        if (typeMembers.error()) {
+            out_ += head + " error=" + std::to_string(typeMembers.error()->number) + "\n";
             return;
         }
         auto view = listedView(index);

@@ -448,6 +448,7 @@ struct Members {
 };
 
 Members writeMembers(MemberArea& area, const TypeInfo& type, const Encoder& encode) {
+    const MembersRef typeMembers = type.members();
     Members members;
     std::vector<ImplType> impls = type.implTypes;
     if (type.kind == TypeKind::Dispatch && !type.isDual()) {
@@ -460,9 +461,9 @@ Members writeMembers(MemberArea& area, const TypeInfo& type, const Encoder& enco
     }
     members.implCount = fit16(impls.size(), "the interface count");
     for (size_t i = 0; i < impls.size(); ++i)
-        members.impls.add(area.bytes, writeImpl(area, impls[i].type, impls[i].flags, type.vars.size() + i));
-    for (const FuncDesc& func : type.funcs) members.funcs.add(area.bytes, writeFunction(area, func));
-    for (const VarDesc& var : type.vars) members.vars.add(area.bytes, writeVariable(area, var, encode));
+        members.impls.add(area.bytes, writeImpl(area, impls[i].type, impls[i].flags, typeMembers.vars().size() + i));
+    for (const FuncDesc& func : typeMembers.funcs()) members.funcs.add(area.bytes, writeFunction(area, func));
+    for (const VarDesc& var : typeMembers.vars()) members.vars.add(area.bytes, writeVariable(area, var, encode));
     if (type.aliasType) {
         const MemberArea::TypeField aliased = area.typeField(area.typeWords(*type.aliasType));
         members.aliasWord = aliased.value;
@@ -491,10 +492,11 @@ uint16_t vtableSize(const TypeInfo& type) {
 
 // The 27 words after the member area.
 void writeTail(Bytes& out, const TypeInfo& type, const Members& members, uint16_t hashOffset) {
+    const MembersRef typeMembers = type.members();
     const uint8_t kind = storedKind(type);
     const bool objectKind = hasVtableLayout(kind);
     const uint16_t words[27] = {
-        static_cast<uint16_t>(type.funcs.size()), static_cast<uint16_t>(type.vars.size()),
+        static_cast<uint16_t>(typeMembers.funcs().size()), static_cast<uint16_t>(typeMembers.vars().size()),
         members.implCount, 0, members.funcs.first, members.vars.first, members.impls.first,
         members.funcs.last, members.vars.last, members.impls.last,
         members.aliasWord, 0xFFFF, 0, 0, static_cast<uint16_t>(members.aliasInline ? 1 : 0), 0,
@@ -671,7 +673,8 @@ Expected<std::vector<uint8_t>> writeLibrary(const TypeLibrary& library) {
         names.offsetOf(info.name);  // the library's name is entry 0, as in real files
         std::vector<std::vector<uint8_t>> blocks;
         for (const TypeInfo& type : info.types) {
-            if (type.memberError) throw Unwritable(std::string(type.name) + ": " + type.memberError->description);
+            const MembersRef typeMembers = type.members();
+            if (typeMembers.error()) throw Unwritable(std::string(type.name) + ": " + typeMembers.error()->description);
             blocks.push_back(typeBlock(context, type, encode));
         }
         return file(blocks, libraryBlock(info, names, encode));

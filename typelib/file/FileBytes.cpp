@@ -61,6 +61,16 @@ Expected<void> LibraryFile::readInto(uint64_t offset, uint8_t* into, uint64_t le
     return {};
 }
 
+HeldBytes HeldBytes::of(FileBuffer buffer) {
+    auto owner = std::make_shared<const FileBuffer>(std::move(buffer));
+    const std::span<const uint8_t> bytes(*owner);
+    return {owner, bytes.size(), bytes};
+}
+
+HeldBytes HeldBytes::copyOf(std::span<const uint8_t> bytes) { return of(FileBuffer(bytes.begin(), bytes.end())); }
+
+HeldBytes HeldBytes::trimmed() const { return !owner || bytes.size() * 2 < ownerSize ? copyOf(bytes) : *this; }
+
 Expected<FileBuffer> readWholeFile(const std::string& path) {
     LibraryFile file = VANTREL_TRY(LibraryFile::open(path));
     return file.readAll();

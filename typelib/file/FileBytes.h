@@ -5,6 +5,7 @@
 #include <fstream>
 #include <memory>
 #include <new>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <utility>
@@ -69,6 +70,26 @@ private:
     uint64_t size_ = 0;
     uint64_t bytesRead_ = 0;
     std::ifstream in_;
+};
+
+// The bytes of a library with what keeps them alive: a library that decodes its members
+// when they are asked for holds its bytes for as long as it lives.
+struct HeldBytes {
+    std::shared_ptr<const void> owner;  // null: bytes only lent, to be copied if kept
+    size_t ownerSize = 0;  // the bytes `owner` keeps, of which `bytes` may be a part
+    std::span<const uint8_t> bytes;
+
+    // A buffer held whole.
+    static HeldBytes of(FileBuffer buffer);
+    // A copy of `bytes` that holds itself.
+    static HeldBytes copyOf(std::span<const uint8_t> bytes);
+    // Bytes only lent for the call.
+    static HeldBytes lent(std::span<const uint8_t> bytes) { return {nullptr, 0, bytes}; }
+    // `part` of these bytes, held by the same owner.
+    HeldBytes part(std::span<const uint8_t> part) const { return {owner, ownerSize, part}; }
+    // The same bytes held: copied when they are lent or a small part of what the owner
+    // keeps, so that a library does not keep the whole file it came from.
+    HeldBytes trimmed() const;
 };
 
 // The whole file; the errors of LibraryFile::open and readAll.

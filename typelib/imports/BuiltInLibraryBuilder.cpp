@@ -27,8 +27,9 @@ void BuiltInLibraryBuilder::deriveFrom(int32_t index, TypeHandle base, uint16_t 
 void BuiltInLibraryBuilder::vtableFunction(int32_t owner, int32_t ancestors, const char* name,
                                            TypeDescId result, std::initializer_list<BuiltInParam> params) {
     TypeInfo& type = this->type(owner);
+    TypeMembers& members = type.editMembers();
     FuncDesc func;
-    const auto position = static_cast<int32_t>(type.funcs.size());
+    const auto position = static_cast<int32_t>(members.funcs.size());
     const int32_t slot = 3 * (ancestors > 0) + position;
     const auto pointerSize = static_cast<int32_t>(info_.pointerSize());
     func.name = name;
@@ -39,7 +40,7 @@ void BuiltInLibraryBuilder::vtableFunction(int32_t owner, int32_t ancestors, con
     func.returnType = result;
     std::vector<ParamDesc> rows;
     for (const BuiltInParam& row : params) rows.push_back(ParamDesc{row.name, row.type, row.flags, {}});
-    type.addFunction(std::move(func), rows);
+    members.addFunction(std::move(func), rows);
     type.sizeVtable = static_cast<int16_t>((slot + 1) * pointerSize);
 }
 
@@ -52,12 +53,12 @@ void BuiltInLibraryBuilder::dispatchMethod(int32_t owner, int32_t memberId, cons
     func.returnType = simple(vt::Void);
     std::vector<ParamDesc> rows;
     for (const BuiltInParam& row : params) rows.push_back(ParamDesc{row.name, row.type, row.flags, {}});
-    type(owner).addFunction(std::move(func), rows);
+    type(owner).editMembers().addFunction(std::move(func), rows);
 }
 
 void BuiltInLibraryBuilder::dispatchProperty(int32_t owner, int32_t memberId, const char* name,
                                              TypeDescId type, uint16_t flags) {
-    VarDesc& var = this->type(owner).vars.emplace_back();
+    VarDesc& var = this->type(owner).editMembers().vars.emplace_back();
     var.name = name;
     var.memberId = memberId;
     var.varKind = VarKind::Dispatch;
@@ -66,10 +67,10 @@ void BuiltInLibraryBuilder::dispatchProperty(int32_t owner, int32_t memberId, co
 }
 
 void BuiltInLibraryBuilder::constant(int32_t owner, const char* name, int64_t value) {
-    TypeInfo& type = this->type(owner);
-    VarDesc& var = type.vars.emplace_back();
+    std::vector<VarDesc>& vars = this->type(owner).editMembers().vars;
+    VarDesc& var = vars.emplace_back();
     var.name = name;
-    var.memberId = 0x40000000 + static_cast<int32_t>(type.vars.size() - 1);
+    var.memberId = 0x40000000 + static_cast<int32_t>(vars.size() - 1);
     var.varKind = VarKind::Const;
     var.type = simple(vt::Int);
     var.constantValue = Variant{vt::Int, value};
@@ -93,7 +94,7 @@ TypeHandle BuiltInLibraryBuilder::importByGuid(const ImportedLibrary& library, T
 }
 
 LibraryInfo BuiltInLibraryBuilder::finish() {
-    storeAutomationVarTypes(info_);
+    storeAutomationVarTypes(info_.typeDescs);
     return std::move(info_);
 }
 

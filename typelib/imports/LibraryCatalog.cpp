@@ -25,7 +25,7 @@ public:
                                 int32_t importedTypeIndex) override {
         if (const std::shared_ptr<LibraryCatalog> catalog = catalog_.lock())
             return catalog->resolve(from, importedTypeIndex);
-        const std::vector<ImportedType>& imported = from->info.importedTypes;
+        const GrowingTable<ImportedType>& imported = from->info.importedTypes;
         if (importedTypeIndex < 0 || static_cast<size_t>(importedTypeIndex) >= imported.size())
             return damagedLibrary(*from, "a type reference points to imported type " +
                                              std::to_string(importedTypeIndex) +

@@ -11,8 +11,7 @@ Error damagedLibrary(const LoadedLibrary& library, const std::string& what) {
     return damagedFileError("type library", library.path, makeError(errc::InvalidDataRead, what));
 }
 
-Error typeMembersError(const TypeEntry& type) {
-    const Error& error = *type.info().memberError;
+Error typeMembersError(const TypeEntry& type, const Error& error) {
     std::string what = "type " + std::to_string(type.index()) + " (";
     what += type.Name();
     what += "): " + error.description;

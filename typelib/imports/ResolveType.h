@@ -23,8 +23,8 @@ Error unreachableImport(const LibraryInfo& info, const ImportedType& imported);
 // "The type library 'PATH' is damaged: WHAT."
 Error damagedLibrary(const LoadedLibrary& library, const std::string& what);
 
-// The error of a type whose members are damaged (it has a memberError), naming the file
-// and the type: "The type library 'PATH' is damaged: type 3 (Name): WHAT."
-Error typeMembersError(const TypeEntry& type);
+// The error of a type whose members are damaged (`error`, its TypeMembers::error),
+// naming the file and the type: "The type library 'PATH' is damaged: type 3 (Name): WHAT."
+Error typeMembersError(const TypeEntry& type, const Error& error);
 
 }  // namespace vantrel

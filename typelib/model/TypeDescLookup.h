@@ -6,9 +6,11 @@
 
 namespace vantrel {
 
-inline const TypeDesc* typeDescAt(const LibraryInfo& info, TypeDescId id) {
-    return id < info.typeDescs.size() ? &info.typeDescs[id] : nullptr;
+inline const TypeDesc* typeDescAt(const GrowingTable<TypeDesc>& descs, TypeDescId id) {
+    return id < descs.size() ? &descs[id] : nullptr;
 }
+
+inline const TypeDesc* typeDescAt(const LibraryInfo& info, TypeDescId id) { return typeDescAt(info.typeDescs, id); }
 
 inline bool isHResult(const LibraryInfo& info, TypeDescId id) {
     const TypeDesc* desc = typeDescAt(info, id);
@@ -25,7 +27,7 @@ inline TypeDescId pointee(const LibraryInfo& info, TypeDescId id) {
 // The Automation code of a type description: see TypeRef::VarType.
 int32_t automationVarType(const LibraryInfo& info, TypeDescId id);
 
-// Stores every description's Automation code in it.
-void storeAutomationVarTypes(LibraryInfo& info);
+// Stores the Automation code of every description from `first` on in it.
+void storeAutomationVarTypes(GrowingTable<TypeDesc>& descs, size_t first = 0);
 
 }  // namespace vantrel

@@ -1,11 +1,15 @@
 // The decoded contents of one type library, as the format stores them: library
 // attributes, type descriptions, and per type its functions, variables and implemented
 // interfaces. This is the layer that dumps and the member view read; it knows nothing
-// of files. Everything is plain data, built once when a library is opened.
+// of files. Everything is plain data. A library read from a file decodes a type's
+// functions and variables the first time they are asked for (TypeInfo::members): opening
+// a large library and listing its types reads no member record.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <stdexcept>
 #include <optional>
 #include <span>
 #include <memory>
@@ -119,9 +123,167 @@ struct ImplType {
     int32_t flags = 0;  // IMPLTYPEFLAGS
 };
 
-// The fields of a TypeInfo, copied member by member.
-// Its texts live in LibraryInfo::texts.
-struct TypeInfoFields {
+// A type's functions and variables as stored.
+struct TypeMembers {
+    std::vector<FuncDesc> funcs;  // as stored; for a dual the vtable functions
+    // The parameters of all of `funcs`, in function order: one array for the type
+    // rather than one for each function.
+    std::vector<ParamDesc> params;
+    std::vector<VarDesc> vars;
+    // Set when the type's own records are damaged: its name and attributes are known,
+    // its members are not, and the lists above are empty. Every question about its
+    // members answers with this error, which says what is wrong within the type; the
+    // file and the type are named when it is shown (typeMembersError), so that it stays
+    // small however many types are damaged.
+    std::optional<Error> error;
+
+    TypeMembers() = default;
+    // A copy's functions view the copy's own parameters; a move keeps the array where it is.
+    TypeMembers(const TypeMembers& other);
+    TypeMembers& operator=(const TypeMembers& other);
+    TypeMembers(TypeMembers&&) noexcept = default;
+    TypeMembers& operator=(TypeMembers&&) noexcept = default;
+    ~TypeMembers() = default;
+
+    // Appends a function with its parameters.
+    FuncDesc& addFunction(FuncDesc func, std::span<const ParamDesc> funcParams = {});
+    // Points the functions at consecutive parts of `params`, `counts[i]` for function i.
+    // Counts that don't add up to the array leave the functions past the end without any.
+    void linkParams(std::span<const size_t> counts);
+    // Roughly the memory these take, for a cache to weigh them.
+    size_t bytes() const;
+
+private:
+    // After `params` has moved or grown: the same counts, into the array as it is now.
+    void relinkParams();
+};
+
+// Holds a type's members for as long as it lives; a library may let go of members no
+// handle holds and decode them again when next asked. What its accessors return lives
+// only as long as the handle, so they can't be called on a temporary one: keep the handle
+// in a variable for as long as the functions and variables are used.
+class MembersRef {
+public:
+    MembersRef() = default;
+    explicit MembersRef(std::shared_ptr<const TypeMembers> members) : members_(std::move(members)) {}
+
+    const std::vector<FuncDesc>& funcs() const& { return members_->funcs; }
+    const std::vector<ParamDesc>& params() const& { return members_->params; }
+    const std::vector<VarDesc>& vars() const& { return members_->vars; }
+    const std::optional<Error>& error() const& { return members_->error; }
+    // The members themselves, held by the pointer given.
+    std::shared_ptr<const TypeMembers> shared() const { return members_; }
+    void funcs() const&& = delete;
+    void params() const&& = delete;
+    void vars() const&& = delete;
+    void error() const&& = delete;
+
+    bool damaged() const { return members_->error.has_value(); }
+
+private:
+    std::shared_ptr<const TypeMembers> members_;
+};
+
+// Decodes the members of a library's types, one type at a time, when they are first
+// asked for.
+class MemberDecoder {
+public:
+    virtual ~MemberDecoder() = default;
+    // The members of type `typeIndex`, or their error in TypeMembers::error.
+    virtual TypeMembers decode(size_t typeIndex) = 0;
+};
+
+// The members of one library's types, decoded on demand and shared. A type's members
+// stay while a handle holds them and while they are among those decoded last (up to
+// `keptBytes` in all); others are let go and decoded again when asked for, so that
+// walking a whole library needs little more memory than the file. Members with an error
+// are kept: they are small, and they are decoded only once.
+// A library is read from one thread at a time.
+class LazyMembers {
+public:
+    LazyMembers(std::unique_ptr<MemberDecoder> decoder, size_t typeCount, size_t keptBytes);
+
+    std::shared_ptr<const TypeMembers> of(size_t typeIndex);
+
+private:
+    void keepRecent(const std::shared_ptr<const TypeMembers>& members);
+
+    std::unique_ptr<MemberDecoder> decoder_;
+    std::vector<std::weak_ptr<const TypeMembers>> live_;
+    std::vector<std::shared_ptr<const TypeMembers>> damaged_;
+    std::deque<std::shared_ptr<const TypeMembers>> recent_;
+    size_t recentBytes_ = 0;
+    size_t keptBytes_ = 0;
+};
+
+// A table that a library fills as it decodes, also after it was opened: elements are
+// added at the end and never move, and copies of the library share one table, so that a
+// reference into it stays good while more of the library is decoded. Elements live in
+// chunks of a fixed size, so that an index is found with a shift and a mask: type
+// descriptions are looked up for every type named.
+template <class T>
+class GrowingTable {
+    static constexpr size_t ChunkBits = 6;
+    static constexpr size_t ChunkSize = size_t{1} << ChunkBits;
+    struct Storage {
+        std::vector<std::unique_ptr<T[]>> chunks;
+        size_t size = 0;
+    };
+
+public:
+    template <class Table, class Item>
+    class Iterator {
+    public:
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        Iterator() = default;
+        Iterator(Table* table, size_t at) : table_(table), at_(at) {}
+        Item& operator*() const { return (*table_)[at_]; }
+        Item* operator->() const { return &(*table_)[at_]; }
+        Iterator& operator++() { ++at_; return *this; }
+        Iterator operator++(int) { Iterator was = *this; ++at_; return was; }
+        bool operator==(const Iterator& other) const { return at_ == other.at_; }
+
+    private:
+        Table* table_ = nullptr;
+        size_t at_ = 0;
+    };
+
+    GrowingTable() : storage_(std::make_shared<Storage>()), raw_(storage_.get()) {}
+
+    size_t size() const { return raw_->size; }
+    bool empty() const { return raw_->size == 0; }
+    const T& operator[](size_t i) const { return raw_->chunks[i >> ChunkBits][i & (ChunkSize - 1)]; }
+    T& operator[](size_t i) { return raw_->chunks[i >> ChunkBits][i & (ChunkSize - 1)]; }
+    const T& at(size_t i) const { return i < size() ? (*this)[i] : throw std::out_of_range("GrowingTable"); }
+    T& at(size_t i) { return i < size() ? (*this)[i] : throw std::out_of_range("GrowingTable"); }
+    const T& back() const { return (*this)[size() - 1]; }
+    T& back() { return (*this)[size() - 1]; }
+    void push_back(T item) { emplace_back(std::move(item)); }
+    template <class... Args>
+    T& emplace_back(Args&&... args) {
+        if (raw_->size == raw_->chunks.size() * ChunkSize) raw_->chunks.push_back(std::make_unique<T[]>(ChunkSize));
+        T& slot = (*this)[raw_->size];
+        slot = T{std::forward<Args>(args)...};
+        ++raw_->size;
+        return slot;
+    }
+    // Only grows: elements are never taken away.
+    void resize(size_t count) {
+        while (size() < count) emplace_back();
+    }
+    auto begin() const { return Iterator<const GrowingTable, const T>(this, 0); }
+    auto end() const { return Iterator<const GrowingTable, const T>(this, size()); }
+    auto begin() { return Iterator<GrowingTable, T>(this, 0); }
+    auto end() { return Iterator<GrowingTable, T>(this, size()); }
+
+private:
+    std::shared_ptr<Storage> storage_;
+    Storage* raw_;  // storage_'s, without a shared pointer's load on every look-up
+};
+
+// The fields of a type and where its members come from.
+struct TypeInfo {
     std::string_view name;
     TypeKind kind = TypeKind::Enum;
     Guid guid;
@@ -147,39 +309,20 @@ struct TypeInfoFields {
     // Module: the DLL name.
     std::string_view dllName;
 
-    std::vector<FuncDesc> funcs;  // as stored; for a dual the vtable functions
-    // The parameters of all of `funcs`, in function order: one array for the type
-    // rather than one for each function.
-    std::vector<ParamDesc> params;
-    std::vector<VarDesc> vars;
-
-    // Set when this type's own records are damaged: its name and attributes are known,
-    // its members are not. Every question about its members answers with this error,
-    // which says what is wrong within the type; the file and the type are named when it
-    // is shown (typeMembersError), so that it stays small however many types are damaged.
-    std::optional<Error> memberError;
-};
-
-// A copy's functions view the copy's own parameters; a move keeps the array where it is.
-struct TypeInfo : TypeInfoFields {
-    TypeInfo() = default;
-    TypeInfo(const TypeInfo& other) : TypeInfoFields(other) { relinkParams(); }
-    TypeInfo& operator=(const TypeInfo& other);
-    TypeInfo(TypeInfo&&) noexcept = default;
-    TypeInfo& operator=(TypeInfo&&) noexcept = default;
-    ~TypeInfo() = default;
-
     bool isDual() const { return kind == TypeKind::Dispatch && (flags & typeflag::Dual); }
 
-    // Appends a function with its parameters.
-    FuncDesc& addFunction(FuncDesc func, std::span<const ParamDesc> funcParams = {});
-    // Points the functions at consecutive parts of `params`, `counts[i]` for function i.
-    // Counts that don't add up to the array leave the functions past the end without any.
-    void linkParams(std::span<const size_t> counts);
+    // Its functions and variables, decoded now if they were not yet.
+    MembersRef members() const;
+    // The members to fill, for readers and builders that decode a type whole. Copies of
+    // a type share its members until one of them is filled.
+    TypeMembers& editMembers();
+    // Members decoded by `source` when first asked for.
+    void decodeMembersWith(std::shared_ptr<LazyMembers> source, size_t typeIndex);
 
 private:
-    // After `params` has moved or grown: the same counts, into the array as it is now.
-    void relinkParams();
+    std::shared_ptr<TypeMembers> own_;
+    std::shared_ptr<LazyMembers> lazy_;
+    size_t lazyIndex_ = 0;
 };
 
 struct ImportedLibrary {
@@ -229,9 +372,10 @@ struct LibraryInfo {
     std::shared_ptr<TextPool> texts = std::make_shared<TextPool>();
 
     std::vector<TypeInfo> types;
-    std::vector<TypeDesc> typeDescs;
-    std::vector<ImportedLibrary> importedLibraries;
-    std::vector<ImportedType> importedTypes;
+    // These three grow as members are decoded: see GrowingTable.
+    GrowingTable<TypeDesc> typeDescs;
+    GrowingTable<ImportedLibrary> importedLibraries;
+    GrowingTable<ImportedType> importedTypes;
 
     unsigned pointerSize() const { return sysKind == SysKind::Win64 ? 8 : 4; }
 };

@@ -38,10 +38,15 @@ Expected<int32_t> MsftImports::importedType(int32_t infoOffset) {
         if (guidOrIndex < 0) return damaged("an imported type has the negative index " + std::to_string(guidOrIndex));
         imported.typeIndex = guidOrIndex;
     }
-    const auto index = static_cast<int32_t>(library_.importedTypes.size());
-    library_.importedTypes.push_back(imported);
+    const auto index = static_cast<int32_t>(types_.size());
+    types_.push_back(imported);
     typeByOffset_.emplace(infoOffset, index);
     return index;
+}
+
+void MsftImports::decodeAll() {
+    for (int64_t at = 0; importInfo_.contains(at, kImportInfoSize); at += kImportInfoSize)
+        (void)importedType(static_cast<int32_t>(at));
 }
 
 Expected<int32_t> MsftImports::importedLibrary(int32_t fileOffset) {
@@ -58,8 +63,8 @@ Expected<int32_t> MsftImports::importedLibrary(int32_t fileOffset) {
     const uint16_t nameLength = static_cast<uint16_t>(importFiles_.u16Unchecked(at + 12) >> 2);
     const auto name = VANTREL_TRY(importFiles_.span(fileOffset + kImportFileHeaderSize, nameLength));
     imported.fileName = decodeText(name, codePage_);
-    const auto index = static_cast<int32_t>(library_.importedLibraries.size());
-    library_.importedLibraries.push_back(std::move(imported));
+    const auto index = static_cast<int32_t>(libraries_.size());
+    libraries_.push_back(std::move(imported));
     libraryByOffset_.emplace(fileOffset, index);
     return index;
 }

@@ -1,5 +1,7 @@
 #include "typelib/msft/MsftLibrary.h"
 
+#include <algorithm>
+
 #include "typelib/file/ByteReader.h"
 #include "typelib/text/CodePage.h"
 #include "typelib/msft/MsftGuidTable.h"
@@ -20,44 +22,78 @@
 namespace vantrel {
 namespace {
 
-class MsftLibraryReader {
+// Decoded members a library keeps beyond those in use: enough for the types a user
+// clicks through, small beside the file.
+size_t keptMemberBytes(size_t fileSize) { return std::max<size_t>(128 * 1024, fileSize / 8); }
+
+// Reads the library's attributes and types when it is opened, and afterwards decodes a
+// type's members when they are first asked for. It holds the library's bytes and the
+// tables that decoding shares: names, strings, type descriptions, imports.
+class MsftLibraryReader final : public MemberDecoder {
 public:
-    MsftLibraryReader(const ByteReader& blob, const MsftHeader& header, const MsftSegments& segments,
-                      uint32_t codePage)
-        : blob_(blob), header_(header), segments_(segments), codePage_(codePage),
-          names_(segments.names, codePage_, *library_.texts),
-          strings_(segments.strings, codePage_, *library_.texts),
-          imports_(segments.importInfo, segments.importFiles, segments.guids, codePage_, library_),
+    MsftLibraryReader(HeldBytes held, const MsftHeader& header, const MsftSegments& segments, uint32_t codePage,
+                      LibraryInfo& library)
+        : held_(std::move(held)), blob_(held_.bytes, "it"), header_(header), segments_(segments),
+          codePage_(codePage), texts_(library.texts), typeDescTable_(library.typeDescs),
+          names_(segments.names, codePage_, *texts_),
+          strings_(segments.strings, codePage_, *texts_),
+          imports_(segments.importInfo, segments.importFiles, segments.guids, codePage_, library),
           hrefTypes_(header.typeCount, imports_),
-          typeDescs_(segments.typeDescs, segments.arrayDescs, hrefTypes_, library_.typeDescs),
-          values_(segments.customData, codePage_, *library_.texts),
+          typeDescs_(segments.typeDescs, segments.arrayDescs, hrefTypes_, library.typeDescs),
+          values_(segments.customData, codePage_, *texts_),
           memberTables_{blob_, names_, strings_, typeDescs_, values_} {}
 
-    Expected<LibraryInfo> read() {
-        VANTREL_CHECK(readAttributes());
-        library_.types.resize(static_cast<size_t>(header_.typeCount));
-        for (int32_t i = 0; i < header_.typeCount; ++i) {
-            VANTREL_CHECK(readType(i, library_.types[static_cast<size_t>(i)]));
+    // Everything but the members, which `lazy` decodes with this reader.
+    Expected<void> read(LibraryInfo& library) {
+        imports_.decodeAll();
+        VANTREL_CHECK(readAttributes(library));
+        library.types.resize(static_cast<size_t>(header_.typeCount));
+        for (int32_t i = 0; i < header_.typeCount; ++i) VANTREL_CHECK(readType(i, library.types[static_cast<size_t>(i)]));
+        storeAutomationVarTypes(typeDescTable_);
+        return {};
+    }
+
+    // Hands the members of the types read to `lazy`, which owns this reader.
+    void decodeMembersLater(LibraryInfo& library, const std::shared_ptr<LazyMembers>& lazy) const {
+        for (size_t i = 0; i < library.types.size(); ++i)
+            if (withMembers_[i]) library.types[i].decodeMembersWith(lazy, i);
+    }
+
+    TypeMembers decode(size_t typeIndex) override {
+        TypeMembers members;
+        const size_t descsBefore = typeDescTable_.size();
+        Expected<void> read = readMembers(typeIndex, members);
+        storeAutomationVarTypes(typeDescTable_, descsBefore);
+        if (!read) {
+            members = TypeMembers();
+            members.error = read.error();
         }
-        storeAutomationVarTypes(library_);
-        return std::move(library_);
+        return members;
     }
 
 private:
-    Expected<void> readAttributes() {
-        library_.name = VANTREL_TRY(names_.pooledName(header_.name));
-        library_.libid = VANTREL_TRY(readMsftGuid(segments_.guids, header_.libidGuid));
-        library_.lcid = header_.libraryLcid;
-        library_.codePage = codePage_;
-        library_.sysKind = static_cast<SysKind>(header_.sysKind());
-        library_.majorVersion = header_.majorVersion;
-        library_.minorVersion = header_.minorVersion;
-        library_.flags = header_.libFlags;
-        library_.docString = VANTREL_TRY(strings_.text(header_.helpString));
-        library_.helpFile = VANTREL_TRY(strings_.text(header_.helpFile));
-        library_.helpContext = header_.helpContext;
-        library_.sourceSize = blob_.size();
-        library_.dispatchType = VANTREL_TRY(hrefTypes_.resolve(header_.dispatchHref));
+    Expected<void> readMembers(size_t typeIndex, TypeMembers& members) {
+        if (overlapping_[typeIndex]) return damaged("its member records overlap those of other members");
+        const MsftTypeInfoEntry entry = VANTREL_TRY(readMsftTypeInfoEntry(segments_.typeInfos, static_cast<int32_t>(typeIndex)));
+        return readMsftMembers(memberTables_, entry, static_cast<TypeKind>(entry.kind()), members);
+    }
+
+    Expected<void> readAttributes(LibraryInfo& library) {
+        library.name = VANTREL_TRY(names_.pooledName(header_.name));
+        library.libid = VANTREL_TRY(readMsftGuid(segments_.guids, header_.libidGuid));
+        library.lcid = header_.libraryLcid;
+        library.codePage = codePage_;
+        library.sysKind = static_cast<SysKind>(header_.sysKind());
+        library.majorVersion = header_.majorVersion;
+        library.minorVersion = header_.minorVersion;
+        library.flags = header_.libFlags;
+        library.docString = VANTREL_TRY(strings_.text(header_.helpString));
+        library.helpFile = VANTREL_TRY(strings_.text(header_.helpFile));
+        library.helpContext = header_.helpContext;
+        library.sourceSize = blob_.size();
+        library.dispatchType = VANTREL_TRY(hrefTypes_.resolve(header_.dispatchHref));
+        withMembers_.assign(static_cast<size_t>(header_.typeCount), false);
+        overlapping_.assign(static_cast<size_t>(header_.typeCount), false);
         return {};
     }
 
@@ -82,12 +118,30 @@ private:
         type.sizeVtable = entry.sizeVtable;
         type.helpContext = entry.helpContext;
         if (Expected<void> rest = readTypeDetails(entry, type); !rest) {
-            type.memberError = rest.error();
-            type.funcs.clear();
-            type.params.clear();
-            type.vars.clear();
+            type.editMembers().error = rest.error();
+            return {};
         }
+        const auto at = static_cast<size_t>(index);
+        withMembers_[at] = entry.funcCount != 0 || entry.varCount != 0;
+        if (withMembers_[at]) claimRecordBytes(entry, at);
         return {};
+    }
+
+    // In a sound file no two member blocks share bytes: together they claim no more
+    // record bytes than the file has. Types whose blocks would pass that are damaged,
+    // so that blocks repeated across types can't make decoding every type take time
+    // out of proportion to the file. Counted in type order, whichever type is asked
+    // for first; a block that can't be read is left to its type's decoding.
+    void claimRecordBytes(const MsftTypeInfoEntry& entry, size_t index) {
+        if (!blob_.contains(entry.memberBlock, 4)) return;
+        const int32_t recordBytes = blob_.i32Unchecked(static_cast<size_t>(entry.memberBlock));
+        if (recordBytes < 0 || !blob_.contains(int64_t{entry.memberBlock} + 4, recordBytes)) return;
+        const auto claimed = static_cast<size_t>(recordBytes);
+        if (claimed > recordBytesLeft_) {
+            overlapping_[index] = true;
+            return;
+        }
+        recordBytesLeft_ -= claimed;
     }
 
     Expected<void> readTypeDetails(const MsftTypeInfoEntry& entry, TypeInfo& type) {
@@ -119,14 +173,16 @@ private:
             default:
                 break;
         }
-        return readMsftMembers(memberTables_, entry, type);
+        return {};
     }
 
-    const ByteReader& blob_;
-    const MsftHeader& header_;
-    const MsftSegments& segments_;
+    HeldBytes held_;
+    ByteReader blob_;
+    MsftHeader header_;
+    MsftSegments segments_;
     uint32_t codePage_;
-    LibraryInfo library_;
+    std::shared_ptr<TextPool> texts_;
+    GrowingTable<TypeDesc> typeDescTable_;
     MsftNameTable names_;
     MsftStringTable strings_;
     MsftImports imports_;
@@ -135,12 +191,16 @@ private:
     MsftValues values_;
     MsftMemberTables memberTables_;
     size_t implBudget_ = segments_.references.size() / 16;
+    size_t recordBytesLeft_ = blob_.size();
+    std::vector<bool> withMembers_;
+    std::vector<bool> overlapping_;
 };
 
 }  // namespace
 
-Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> bytes, uint32_t forcedCodePage) {
-    const ByteReader blob(bytes, "it");
+Expected<LibraryInfo> readMsftLibrary(const HeldBytes& held, uint32_t forcedCodePage, std::optional<size_t> keptBytes) {
+    const HeldBytes kept = held.trimmed();
+    const ByteReader blob(kept.bytes, "it");
     const MsftHeader header = VANTREL_TRY(readMsftHeader(blob));
     const MsftSegments segments = VANTREL_TRY(readMsftSegments(blob, header.segmentDirectory));
     if (segments.typeInfos.size() < static_cast<size_t>(header.typeCount) * kMsftTypeInfoEntrySize) {
@@ -149,8 +209,18 @@ Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> bytes, uint32_t f
     }
     const uint32_t codePage = libraryCodePage(
         header.libraryLcid, [&](const RawTextVisitor& visit) { visitMsftRawTexts(segments, visit); }, forcedCodePage);
-    MsftLibraryReader reader(blob, header, segments, codePage);
-    return reader.read();
+    LibraryInfo library;
+    auto reader = std::make_unique<MsftLibraryReader>(kept, header, segments, codePage, library);
+    VANTREL_CHECK(reader->read(library));
+    MsftLibraryReader& decoder = *reader;
+    const auto lazy = std::make_shared<LazyMembers>(std::move(reader), library.types.size(),
+                                                    keptBytes.value_or(keptMemberBytes(blob.size())));
+    decoder.decodeMembersLater(library, lazy);
+    return library;
+}
+
+Expected<LibraryInfo> readMsftLibrary(std::span<const uint8_t> blob, uint32_t forcedCodePage) {
+    return readMsftLibrary(HeldBytes::copyOf(blob), forcedCodePage);
 }
 
 }  // namespace vantrel

@@ -56,7 +56,7 @@ Expected<void> recordAt(const MemberBlock& block, size_t k, int64_t fixedSize, s
     if (size < fixedSize || !block.records.contains(offset, size)) {
         return damaged(std::string(what) + " " + std::to_string(shownIndex) + " runs past the end of its member block");
     }
-    if (size > budget) return damaged("its member records overlap those of other members");
+    if (size > budget) return damaged("its member records overlap each other");
     budget -= size;
     record = ByteReader(block.records.bytes().subspan(static_cast<size_t>(offset), size), what);
     return {};
@@ -151,15 +151,17 @@ Error inMember(std::string_view what, size_t index, const Error& error) {
 
 }  // namespace
 
-Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry& entry, TypeInfo& type) {
+Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry& entry, TypeKind kind,
+                               TypeMembers& type) {
     if (entry.funcCount == 0 && entry.varCount == 0) return {};
     const MemberBlock block = VANTREL_TRY(locateBlock(tables.blob, entry));
-    FunctionReader functions(tables, type.kind);
+    size_t budget = block.records.size();
+    FunctionReader functions(tables, kind);
     type.funcs.reserve(entry.funcCount);
     std::vector<size_t> paramCounts(entry.funcCount);
     for (size_t k = 0; k < entry.funcCount; ++k) {
         ByteReader record;
-        VANTREL_CHECK(recordAt(block, k, kFuncRecordFixedSize, "function", k, tables.recordBytesBudget, record));
+        VANTREL_CHECK(recordAt(block, k, kFuncRecordFixedSize, "function", k, budget, record));
         FuncDesc& f = type.funcs.emplace_back();
         const size_t paramsBefore = type.params.size();
         if (Expected<void> read = functions.read(record, f, type.params); !read) return inMember("function", k, read.error());
@@ -174,7 +176,7 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
     for (size_t j = 0; j < entry.varCount; ++j) {
         const size_t k = entry.funcCount + j;
         ByteReader record;
-        VANTREL_CHECK(recordAt(block, k, kVarRecordFixedSize, "variable", j, tables.recordBytesBudget, record));
+        VANTREL_CHECK(recordAt(block, k, kVarRecordFixedSize, "variable", j, budget, record));
         VarDesc& v = type.vars.emplace_back();
         if (Expected<void> read = readVariable(tables, record, v); !read) return inMember("variable", j, read.error());
         Expected<std::string_view> name = tables.names.pooledName(block.nameOffset(k));

@@ -18,13 +18,13 @@ struct MsftMemberTables {
     MsftStringTable& strings;
     MsftTypeDescs& typeDescs;
     MsftValues& values;
-    // Record bytes left to decode for the whole library. In a sound file no two
-    // records share bytes, so records that overlap (within a block or across types)
-    // cannot make the reader allocate far more than the file holds.
-    size_t recordBytesBudget = blob.size();
 };
 
-// Fills type.funcs and type.vars.
-Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry& entry, TypeInfo& type);
+// Fills `members` with the functions and variables of the type that `entry` describes.
+// Its records may use each byte of its member block once: in a sound file no two
+// records share bytes, so records that overlap can't make the reader allocate far more
+// than the block holds.
+Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry& entry, TypeKind kind,
+                               TypeMembers& members);
 
 }  // namespace vantrel

@@ -19,7 +19,7 @@ namespace vantrel {
 class MsftTypeDescs {
 public:
     MsftTypeDescs(ByteReader table, ByteReader arrays, MsftHrefTypes& hrefTypes,
-                  std::vector<TypeDesc>& descs)
+                  const GrowingTable<TypeDesc>& descs)
         : table_(table), arrays_(arrays), hrefTypes_(hrefTypes), descs_(descs) {}
 
     Expected<TypeDescId> typeOf(int32_t dataType) { return decode(dataType, 0); }
@@ -34,7 +34,7 @@ private:
     ByteReader table_;
     ByteReader arrays_;
     MsftHrefTypes& hrefTypes_;
-    std::vector<TypeDesc>& descs_;
+    GrowingTable<TypeDesc> descs_;  // the library's, shared
     // Decoded ids by VT, and by table offset: every function asks for several, so the
     // look-ups are plain indexing. Entries sit on 8-byte boundaries; a damaged file's
     // odd offset goes to the map.

@@ -28,11 +28,11 @@ Error damagedFile(const std::string& path, const Error& error) {
     return damagedFileError("type library", path, error);
 }
 
-Expected<LibraryInfo> readBlob(std::span<const uint8_t> blob, const std::string& path, const ReadOptions& options) {
-    const bool sltg = startsWith(blob, "SLTG");
-    if (!sltg && !startsWith(blob, "MSFT")) return notALibrary(path);
+Expected<LibraryInfo> readBlob(const HeldBytes& blob, const std::string& path, const ReadOptions& options) {
+    const bool sltg = startsWith(blob.bytes, "SLTG");
+    if (!sltg && !startsWith(blob.bytes, "MSFT")) return notALibrary(path);
     Expected<LibraryInfo> library =
-        sltg ? readSltgLibrary(blob, options.codePage) : readMsftLibrary(blob, options.codePage);
+        sltg ? readSltgLibrary(blob.bytes, options.codePage) : readMsftLibrary(blob, options.codePage, options.keptMemberBytes);
     if (!library) return damagedFile(path, library.error());
     return library;
 }
@@ -57,9 +57,9 @@ Error noResourcesInLibraryFile(const std::string& path) {
 }
 
 // The chosen TYPELIB resource's data, whichever way it was read.
-Expected<LibraryInfo> readResourceData(uint32_t id, std::span<const uint8_t> data, const std::string& path,
+Expected<LibraryInfo> readResourceData(uint32_t id, const HeldBytes& data, const std::string& path,
                                        const ReadOptions& options) {
-    if (!startsWith(data, "SLTG") && !startsWith(data, "MSFT")) {
+    if (!startsWith(data.bytes, "SLTG") && !startsWith(data.bytes, "MSFT")) {
         return makeError(errc::InvalidDataRead, "The TYPELIB resource " + std::to_string(id) + " of '" + path +
                                                     "' holds no type library: it starts with neither MSFT nor SLTG.");
     }
@@ -67,13 +67,21 @@ Expected<LibraryInfo> readResourceData(uint32_t id, std::span<const uint8_t> dat
 }
 
 // The TYPELIB resource of a PE or NE image that the options choose.
-Expected<LibraryInfo> readExecutable(const Expected<std::vector<TypeLibResource>>& resources,
+Expected<LibraryInfo> readExecutable(const HeldBytes& file, const Expected<std::vector<TypeLibResource>>& resources,
                                      std::string_view container, const std::string& path,
                                      const ReadOptions& options) {
     if (!resources) return executableDamaged(container, path, resources.error());
     const TypeLibResource* chosen = chooseTypeLibResource(*resources, options.resourceId);
     if (!chosen) return noTypeLibResource(path, options);
-    return readResourceData(chosen->id, chosen->data, path, options);
+    return readResourceData(chosen->id, file.part(chosen->data), path, options);
+}
+
+Expected<LibraryInfo> readHeld(const HeldBytes& file, const std::string& path, const ReadOptions& options) {
+    const std::span<const uint8_t> bytes = file.bytes;
+    if (isPeImage(bytes)) return readExecutable(file, findTypeLibResources(bytes), "PE", path, options);
+    if (isNeImage(bytes)) return readExecutable(file, findNeTypeLibResources(bytes), "NE", path, options);
+    if (options.resourceId) return noResourcesInLibraryFile(path);
+    return readBlob(file, path, options);
 }
 
 // A large PE file read in parts after its head: the resource section, then the chosen
@@ -81,25 +89,22 @@ Expected<LibraryInfo> readExecutable(const Expected<std::vector<TypeLibResource>
 // whole file can then tell what the outcome is.
 std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, std::span<const uint8_t> head,
                                                        const ReadOptions& options) {
-    const Expected<TypeLibResourcePlaces> found = findTypeLibResourcePlaces(file, head);
+    Expected<TypeLibResourcePlaces> found = findTypeLibResourcePlaces(file, head);
     if (!found) return std::nullopt;
     const TypeLibResourcePlace* chosen = chooseTypeLibResource(found->places, options.resourceId);
     if (!chosen) return noTypeLibResource(file.path(), options);
     if (const std::span<const uint8_t> data = found->inSection(*chosen); data.size() == chosen->size)
-        return readResourceData(chosen->id, data, file.path(), options);
+        return readResourceData(chosen->id, HeldBytes::of(std::move(found->section)).part(data), file.path(), options);
     Expected<FileBuffer> data = file.readAt(chosen->fileOffset, chosen->size);
     if (!data) return std::nullopt;
-    return readResourceData(chosen->id, *data, file.path(), options);
+    return readResourceData(chosen->id, HeldBytes::of(std::move(*data)), file.path(), options);
 }
 
 }  // namespace
 
 Expected<LibraryInfo> readTypeLibrary(std::span<const uint8_t> bytes, const std::string& path,
                                       const ReadOptions& options) {
-    if (isPeImage(bytes)) return readExecutable(findTypeLibResources(bytes), "PE", path, options);
-    if (isNeImage(bytes)) return readExecutable(findNeTypeLibResources(bytes), "NE", path, options);
-    if (options.resourceId) return noResourcesInLibraryFile(path);
-    return readBlob(bytes, path, options);
+    return readHeld(HeldBytes::lent(bytes), path, options);
 }
 
 Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const ReadOptions& options,
@@ -121,19 +126,20 @@ Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const ReadOpt
     const bool readWhole = !result;
     if (readWhole) {
         const Expected<void> rest = file.readRest(bytes);
-        result = rest ? readTypeLibrary(bytes, path, options) : Expected<LibraryInfo>(rest.error());
+        result = rest ? readHeld(HeldBytes::of(std::move(bytes)), path, options) : Expected<LibraryInfo>(rest.error());
     }
     if (stats) *stats = FileReadStats{file.bytesRead(), readWhole};
     return std::move(*result);
 }
 
 Expected<std::vector<CarriedLibrary>> readCarriedLibraries(const std::string& path, const ReadOptions& options) {
-    const FileBuffer bytes = VANTREL_TRY(readWholeFile(path));
+    const HeldBytes file = HeldBytes::of(VANTREL_TRY(readWholeFile(path)));
+    const std::span<const uint8_t> bytes = file.bytes;
     std::vector<CarriedLibrary> carried;
     const bool pe = isPeImage(bytes);
     if (!pe && !isNeImage(bytes)) {
         if (!startsWith(bytes, "SLTG") && !startsWith(bytes, "MSFT")) return notALibrary(path);
-        carried.push_back({0, readBlob(bytes, path, options)});
+        carried.push_back({0, readBlob(file, path, options)});
         return carried;
     }
     Expected<std::vector<TypeLibResource>> resources = pe ? findTypeLibResources(bytes) : findNeTypeLibResources(bytes);
@@ -141,7 +147,7 @@ Expected<std::vector<CarriedLibrary>> readCarriedLibraries(const std::string& pa
     if (resources->empty()) return noTypeLibResource(path, ReadOptions{});
     std::sort(resources->begin(), resources->end(), [](const auto& x, const auto& y) { return x.id < y.id; });
     for (const TypeLibResource& resource : *resources)
-        carried.push_back({resource.id, readResourceData(resource.id, resource.data, path, options)});
+        carried.push_back({resource.id, readResourceData(resource.id, file.part(resource.data), path, options)});
     return carried;
 }
 

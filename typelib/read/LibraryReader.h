@@ -1,6 +1,7 @@
 // Reads a type library from the bytes of a file: a standalone MSFT or SLTG library, or
-// the TYPELIB resource of a PE32/PE32+ or 16-bit NE image. Everything is decoded here, once; the result
-// refers to nothing in the input afterwards.
+// the TYPELIB resource of a PE32/PE32+ or 16-bit NE image. A library holds what it needs of
+// the bytes (a copy of them where they were only lent) to decode its types' members when
+// they are first asked for; the result refers to nothing in the input afterwards.
 #pragma once
 
 #include <cstdint>

@@ -78,7 +78,7 @@ Expected<void> readFunction(SltgMemberContext& context, const ByteReader& record
 
 }  // namespace
 
-Expected<void> readSltgFunctions(SltgMemberContext& context, const SltgTypeInfoBlock& block, TypeInfo& type) {
+Expected<void> readSltgFunctions(SltgMemberContext& context, const SltgTypeInfoBlock& block, TypeMembers& type) {
     type.funcs.reserve(block.funcCount);
     std::vector<size_t> paramCounts;
     paramCounts.reserve(block.funcCount);

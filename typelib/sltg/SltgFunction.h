@@ -10,6 +10,6 @@
 namespace vantrel {
 
 // Appends the type's functions to type.funcs and their parameters to type.params.
-Expected<void> readSltgFunctions(SltgMemberContext& context, const SltgTypeInfoBlock& block, TypeInfo& type);
+Expected<void> readSltgFunctions(SltgMemberContext& context, const SltgTypeInfoBlock& block, TypeMembers& type);
 
 }  // namespace vantrel

@@ -49,7 +49,7 @@ public:
         library_.types.resize(block_.types.size());
         for (size_t i = 0; i < block_.types.size(); ++i) VANTREL_CHECK(readType(i, library_.types[i]));
         if (library_.dispatchType.kind == TypeHandle::Kind::None) library_.dispatchType = importedIDispatch();
-        storeAutomationVarTypes(library_);
+        storeAutomationVarTypes(library_.typeDescs);
         return std::move(library_);
     }
 
@@ -86,10 +86,8 @@ private:
         type.kind = static_cast<TypeKind>(record.kind);
         type.helpContext = static_cast<int32_t>(record.helpContext);
         if (Expected<void> rest = readTypeBlock(record, type); !rest) {
-            type.memberError = rest.error();
-            type.funcs.clear();
-            type.params.clear();
-            type.vars.clear();
+            type.editMembers() = TypeMembers();
+            type.editMembers().error = rest.error();
             type.implTypes.clear();
             type.baseType = {};
             type.aliasType.reset();
@@ -122,8 +120,9 @@ private:
         SltgMemberContext context{library_, names_, helpStrings_, typeDescs_, SltgTypeScope{info.members, references},
                                   codePage_};
         VANTREL_CHECK(readRelations(context, info, type));
-        VANTREL_CHECK(readSltgFunctions(context, info, type));
-        return readSltgVariables(context, info, type);
+        TypeMembers& members = type.editMembers();
+        VANTREL_CHECK(readSltgFunctions(context, info, members));
+        return readSltgVariables(context, info, members);
     }
 
     Expected<void> readRelations(SltgMemberContext& context, const SltgTypeInfoBlock& info, TypeInfo& type) {

@@ -10,7 +10,7 @@
 namespace vantrel {
 
 // Errors carry descriptions without the file name ("its block chain runs in a circle");
-// member errors of single types are stored in TypeInfo::memberError, named with the file
+// member errors of single types are stored in TypeMembers::error, named with the file
 // and the type when shown. Names and strings are decoded in `forcedCodePage` when it is
 // not 0, else in the code page that libraryCodePage chooses.
 Expected<LibraryInfo> readSltgLibrary(std::span<const uint8_t> blob, uint32_t forcedCodePage = 0);

@@ -28,7 +28,7 @@ uint16_t sltgParamFlags(uint16_t firstWord);
 
 class SltgTypeDescs {
 public:
-    SltgTypeDescs(std::vector<TypeDesc>& descs, size_t boundBudget) : descs_(descs), boundBudget_(boundBudget) {}
+    SltgTypeDescs(GrowingTable<TypeDesc>& descs, size_t boundBudget) : descs_(descs), boundBudget_(boundBudget) {}
 
     // The type whose words start at `at` in `words`; `at` moves past them.
     Expected<TypeDescId> decode(const SltgTypeScope& scope, const ByteReader& words, int64_t& at) {
@@ -46,7 +46,7 @@ private:
     Expected<TypeDescId> decodeArray(const SltgTypeScope& scope, const ByteReader& words, int64_t& at, int depth);
     TypeDescId shared(uint16_t vt, TypeDescId element = 0, TypeHandle type = {});
 
-    std::vector<TypeDesc>& descs_;
+    GrowingTable<TypeDesc>& descs_;
     std::map<std::tuple<uint16_t, TypeDescId, TypeHandle::Kind, int32_t>, TypeDescId> ids_;
     // Array bounds left to copy: many types naming one large bounds record must not
     // multiply its size.

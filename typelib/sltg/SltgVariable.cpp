@@ -72,7 +72,7 @@ Expected<void> readVariable(SltgMemberContext& context, const ByteReader& record
 
 }  // namespace
 
-Expected<void> readSltgVariables(SltgMemberContext& context, const SltgTypeInfoBlock& block, TypeInfo& type) {
+Expected<void> readSltgVariables(SltgMemberContext& context, const SltgTypeInfoBlock& block, TypeMembers& type) {
     type.vars.reserve(block.varCount);
     return walkSltgChain(context.scope.members, block.firstVar, block.varCount, kVarRecordSize, "variable",
                          [&](const ByteReader& record, uint16_t k) -> Expected<void> {

@@ -9,6 +9,6 @@
 namespace vantrel {
 
 // Appends the type's variables to type.vars.
-Expected<void> readSltgVariables(SltgMemberContext& context, const SltgTypeInfoBlock& block, TypeInfo& type);
+Expected<void> readSltgVariables(SltgMemberContext& context, const SltgTypeInfoBlock& block, TypeMembers& type);
 
 }  // namespace vantrel

@@ -44,12 +44,15 @@ Expected<std::optional<TypeEntry>> wrappedInterface(const TypeEntry& type) {
     return std::optional<TypeEntry>(std::move(found).value());
 }
 
-FunctionList startList(const std::vector<TypeEntry>& chain) {
+// A list that holds the libraries and members of `chain`, with room for their functions.
+FunctionList startList(const std::vector<TypeEntry>& chain, std::vector<MembersRef>& members) {
     FunctionList list;
     size_t count = 0;
+    members.reserve(chain.size());
     for (const TypeEntry& entry : chain) {
-        count += entry.info().funcs.size();
-        list.libraries.add(entry.library());
+        const MembersRef& held = members.emplace_back(entry.info().members());
+        count += held.funcs().size();
+        list.libraries.add(entry.library(), held);
     }
     list.functions.reserve(count);
     return list;
@@ -62,30 +65,33 @@ Expected<FunctionList> dispatchViewFunctions(const TypeEntry& type) {
     const TypeEntry& shown = wrapped ? *wrapped : type;
     const std::vector<TypeEntry> chain = VANTREL_TRY(baseChain(shown));
     const bool ownAreDispatch = isPureDispatch(shown.info());
-    FunctionList list = startList(chain);
+    std::vector<MembersRef> members;
+    FunctionList list = startList(chain, members);
     for (size_t level = 0; level < chain.size(); ++level) {
-        const TypeEntry& entry = chain[level];
-        const LoadedLibrary& library = *entry.library();
+        const LoadedLibrary& library = *chain[level].library();
         const bool asStored = ownAreDispatch && level + 1 == chain.size();
-        for (const FuncDesc& func : entry.info().funcs) {
+        for (const FuncDesc& func : members[level].funcs()) {
             ViewFunction& view = list.functions.emplace_back();
             setStored(view, library, func);
             if (!asStored) toDispatchForm(view);
         }
     }
     // A wrapper stores no functions of its own; any it has anyway are not lost.
-    if (wrapped && !type.info().funcs.empty()) {
-        list.libraries.add(type.library());  // the wrapped interface may live in another one
-        for (const FuncDesc& func : type.info().funcs) setStored(list.functions.emplace_back(), *type.library(), func);
+    if (!wrapped) return list;
+    if (const MembersRef own = type.info().members(); !own.funcs().empty()) {
+        list.libraries.add(type.library(), own);  // the wrapped interface may live in another one
+        for (const FuncDesc& func : own.funcs()) setStored(list.functions.emplace_back(), *type.library(), func);
     }
     return list;
 }
 
 Expected<FunctionList> vtableFunctions(const TypeEntry& type) {
     const std::vector<TypeEntry> chain = VANTREL_TRY(baseChain(type));
-    FunctionList list = startList(chain);
-    for (const TypeEntry& entry : chain)
-        for (const FuncDesc& func : entry.info().funcs) setStored(list.functions.emplace_back(), *entry.library(), func);
+    std::vector<MembersRef> members;
+    FunctionList list = startList(chain, members);
+    for (size_t level = 0; level < chain.size(); ++level)
+        for (const FuncDesc& func : members[level].funcs())
+            setStored(list.functions.emplace_back(), *chain[level].library(), func);
     return list;
 }
 

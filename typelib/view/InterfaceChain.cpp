@@ -38,7 +38,8 @@ Expected<std::vector<TypeEntry>> baseChain(const TypeEntry& type) {
     chain.push_back(type);
     for (;;) {
         const TypeEntry& current = chain.back();
-        if (current.info().memberError) return typeMembersError(current);
+        if (const MembersRef members = current.info().members(); members.damaged())
+            return typeMembersError(current, *members.error());
         const TypeHandle base = baseHandleOf(current);
         if (base.kind == TypeHandle::Kind::None) break;
         Expected<TypeEntry> next = resolveTypeHandle(current.library(), base);

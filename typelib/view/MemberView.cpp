@@ -98,9 +98,9 @@ public:
         }
     }
 
-    // A variable of `type`, which holds it.
-    void addVariable(const TypeEntry& type, const VarDesc& var, int32_t kinds) {
-        view_.libraries.add(type.library());
+    // A variable of `type`, whose `members` hold it.
+    void addVariable(const TypeEntry& type, const MembersRef& members, const VarDesc& var, int32_t kinds) {
+        view_.libraries.add(type.library(), members);
         view_.variables.push_back({type.library().get(), &var});
         newMember(var.name, kinds, var.memberId, flagsOf(var)).variable =
             asIndex(view_.variables.size() - 1);
@@ -202,10 +202,10 @@ Expected<void> addInterfaceMembers(ViewBuilder& builder, const TypeEntry& type) 
     const TypeInfo& info = type.info();
     const bool withVariables = info.kind == TypeKind::Dispatch && !info.isDual();
     builder.addFunctions(std::move(functions));
-    builder.reserveVariables(withVariables ? info.vars.size() : 0);
-    if (withVariables)
-        for (const VarDesc& var : info.vars)
-            builder.addVariable(type, var, variableKinds(var));
+    if (!withVariables) return {};
+    const MembersRef members = info.members();
+    builder.reserveVariables(members.vars().size());
+    for (const VarDesc& var : members.vars()) builder.addVariable(type, members, var, variableKinds(var));
     return {};
 }
 
@@ -247,25 +247,23 @@ Expected<void> addCoclassMembers(ViewBuilder& builder, const TypeEntry& coclass)
     return {};
 }
 
-void addModuleMembers(ViewBuilder& builder, const TypeEntry& module) {
+void addModuleMembers(ViewBuilder& builder, const TypeEntry& module, const MembersRef& members) {
     FunctionList list;
-    list.libraries.add(module.library());
-    list.functions.reserve(module.info().funcs.size());
-    for (const FuncDesc& func : module.info().funcs)
-        setStored(list.functions.emplace_back(), *module.library(), func);
+    list.libraries.add(module.library(), members);
+    list.functions.reserve(members.funcs().size());
+    for (const FuncDesc& func : members.funcs()) setStored(list.functions.emplace_back(), *module.library(), func);
     builder.addFunctions(std::move(list));
-    builder.reserveVariables(module.info().vars.size());
-    for (const VarDesc& var : module.info().vars)
-        builder.addVariable(module, var, variableKinds(var));
+    builder.reserveVariables(members.vars().size());
+    for (const VarDesc& var : members.vars()) builder.addVariable(module, members, var, variableKinds(var));
 }
 
 // Enumerations hold constants whatever their variable kind says; record and union
 // fields are properties.
-void addVariables(ViewBuilder& builder, const TypeEntry& type) {
+void addVariables(ViewBuilder& builder, const TypeEntry& type, const MembersRef& members) {
     const bool constants = type.info().kind == TypeKind::Enum;
-    builder.reserveVariables(type.info().vars.size());
-    for (const VarDesc& var : type.info().vars)
-        builder.addVariable(type, var, constants ? invoke::Constant : variableKinds(var));
+    builder.reserveVariables(members.vars().size());
+    for (const VarDesc& var : members.vars())
+        builder.addVariable(type, members, var, constants ? invoke::Constant : variableKinds(var));
 }
 
 }  // namespace
@@ -281,16 +279,17 @@ void ViewMember::describe(MemberItem& item, size_t position, bool fullView) cons
 
 Expected<MemberView> buildMemberView(const TypeEntry& type) {
     const TypeInfo& info = type.info();
-    if (info.memberError) return typeMembersError(type);
+    const MembersRef members = info.members();
+    if (members.damaged()) return typeMembersError(type, *members.error());
     ViewBuilder builder;
     switch (info.kind) {
         case TypeKind::Interface:
         case TypeKind::Dispatch: VANTREL_CHECK(addInterfaceMembers(builder, type)); break;
         case TypeKind::Coclass: VANTREL_CHECK(addCoclassMembers(builder, type)); break;
-        case TypeKind::Module: addModuleMembers(builder, type); break;
+        case TypeKind::Module: addModuleMembers(builder, type, members); break;
         case TypeKind::Enum:
         case TypeKind::Record:
-        case TypeKind::Union: addVariables(builder, type); break;
+        case TypeKind::Union: addVariables(builder, type, members); break;
         case TypeKind::Alias: break;
     }
     return builder.finish();

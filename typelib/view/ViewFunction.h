@@ -29,16 +29,22 @@ struct ViewFunction {
     FuncKind funcKind() const { return dispatchForm ? FuncKind::Dispatch : func->funcKind; }
 };
 
-// The libraries that the functions and variables of a list or view come from, held so
-// that the plain pointers to them stay good: views hold thousands of functions, and
-// most of them come from one or two libraries.
+// The libraries that the functions and variables of a list or view come from, and the
+// members of the types that hold them, held so that the plain pointers to them stay
+// good: views hold thousands of functions, and most of them come from one or two
+// libraries and a few types.
 class Libraries {
 public:
     void add(const std::shared_ptr<const LoadedLibrary>& library) {
         if (!find(library.get())) held_.push_back(library);
     }
+    void add(const std::shared_ptr<const LoadedLibrary>& library, const MembersRef& members) {
+        add(library);
+        hold(members.shared());
+    }
     void addAll(const Libraries& other) {
         for (const auto& library : other.held_) add(library);
+        for (const auto& members : other.members_) hold(members);
     }
     // The owner of a held library, for references that outlive the view; null for one
     // not held.
@@ -49,7 +55,14 @@ public:
     }
 
 private:
+    void hold(const std::shared_ptr<const TypeMembers>& members) {
+        for (const auto& held : members_)
+            if (held == members) return;
+        members_.push_back(members);
+    }
+
     std::vector<std::shared_ptr<const LoadedLibrary>> held_;
+    std::vector<std::shared_ptr<const TypeMembers>> members_;
 };
 
 // Functions and the libraries that hold them.
