@@ -16,10 +16,19 @@ std::vector<BenchFile> benchFiles() {
         {"stdole2.tlb", real + "/stdole2.tlb"},
         {"Fixture.tlb", fixtures + "/Fixture.tlb"},
     };
-    // The largest SLTG library, where the corpus is at hand.
-    const std::string sltg = std::string(VANTREL_CORPUS_DIR) + "/XL5EN32.OLB";
-    if (std::filesystem::exists(sltg)) files.push_back({"XL5EN32.OLB", sltg});
+    // The largest SLTG library and a control, where the corpus is at hand.
+    for (const char* name : {"XL5EN32.OLB", "THREED32.OCX"}) {
+        const std::string path = std::string(VANTREL_CORPUS_DIR) + "/" + name;
+        if (std::filesystem::exists(path)) files.push_back({name, path});
+    }
     return files;
+}
+
+size_t listTypes(const TypeLibrary& library) {
+    size_t total = 0;
+    const Collection<TypeEntry> types = library.Types();
+    for (const TypeEntry& type : types.items()) total += type.Name().size();
+    return total;
 }
 
 namespace {

@@ -16,8 +16,12 @@ struct BenchFile {
     std::string path;
 };
 
-// The largest real libraries and one fixture, in the order the reports list them.
+// The largest real libraries, one fixture and the SLTG libraries of the corpus that are at
+// hand, in the order the reports list them.
 std::vector<BenchFile> benchFiles();
+
+// Every type's name, as a list of the types shows it; gives the total length of the names.
+size_t listTypes(const TypeLibrary& library);
 
 // What a walk visited; the bench script prints it next to the platform's counts.
 struct WalkCounts {

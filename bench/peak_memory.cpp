@@ -1,13 +1,14 @@
-// Peak memory of opening one library and walking it, measured in a process of its own:
+// Peak memory of opening one library, listing and walking it, measured in a process of its own:
 // the high-water mark of the resident set after each step, less the baseline, against
 // the file's size. The baseline is the mark after the same steps on two tiny libraries
 // (a type library and a PE file): the program's code, the C++ runtime's start-up and
 // the file-reading machinery are then resident already, so what remains is what the
 // library itself costs.
 //
-//   peak_memory FILE    prints file_bytes, then the peak bytes after open, after walking
-//                       every member view and after building every page, and the peaks
-//                       after the walk and after the pages as multiples of the file size
+//   peak_memory FILE    prints file_bytes, then the peak bytes after open, after listing
+//                       the types, after walking every member view and after building
+//                       every page, and the peaks after the list, the walk and the pages
+//                       as multiples of the file size
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -29,6 +30,7 @@ long long maxResidentBytes() {
 void warmUp(const std::string& path) {
     auto library = vantrel::TypeLibraryLoader().OpenFromFile(path);
     if (!library) return;
+    (void)vantrel::bench::listTypes(*library);
     (void)vantrel::bench::walkAllMembers(*library);
     (void)vantrel::bench::buildAllPages(*library);
 }
@@ -57,6 +59,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     const long long afterOpen = maxResidentBytes() - baseline;
+    (void)vantrel::bench::listTypes(*library);
+    const long long afterList = maxResidentBytes() - baseline;
     (void)vantrel::bench::walkAllMembers(*library);
     const long long afterWalk = maxResidentBytes() - baseline;
     (void)vantrel::bench::buildAllPages(*library);
@@ -65,9 +69,9 @@ int main(int argc, char** argv) {
     const auto perFileByte = [&](long long bytes) {
         return static_cast<double>(bytes) / static_cast<double>(fileBytes);
     };
-    std::printf("file_bytes=%lld open_peak=%lld walk_peak=%lld pages_peak=%lld ratio=%.2f "
-                "pages_ratio=%.2f\n",
-                fileBytes, afterOpen, afterWalk, afterPages, perFileByte(afterWalk),
-                perFileByte(afterPages));
+    std::printf("file_bytes=%lld open_peak=%lld list_peak=%lld walk_peak=%lld pages_peak=%lld "
+                "list_ratio=%.2f ratio=%.2f pages_ratio=%.2f\n",
+                fileBytes, afterOpen, afterList, afterWalk, afterPages, perFileByte(afterList),
+                perFileByte(afterWalk), perFileByte(afterPages));
     return 0;
 }

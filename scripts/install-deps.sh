@@ -7,7 +7,7 @@ set -euo pipefail
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libxcb1-dev xdg-utils help2man
                 nlohmann-json3-dev libuchardet-dev)
 test_packages=("${build_packages[@]}" python3 clang-14 libclang-rt-14-dev googletest libgtest-dev
-               libbenchmark-dev wine wine64 g++-mingw-w64-x86-64 xvfb python3-jsonschema)
+               libbenchmark-dev hyperfine wine wine64 g++-mingw-w64-x86-64 xvfb python3-jsonschema)
 fixture_packages=(python3 mingw-w64-tools binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 libwine-dev
                   librsvg2-bin)
 # Making the Debian package (dpkg-shlibdeps) and checking it once installed.
