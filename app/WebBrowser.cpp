@@ -1,10 +1,10 @@
 #include "app/WebBrowser.h"
 
+#include "app/ReportDocument.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -16,37 +16,6 @@ namespace {
 QString DecodePage(const QByteArray& bytes) {
     QStringDecoder decoder(QStringConverter::System);
     return decoder(bytes);
-}
-
-// Gives the line at `position` (just after a line break) a block of its own with the block
-// format of the lines around it, without their space above and below.
-void BreakBlockAt(QTextCursor& cursor, int position) {
-    // A selection, not deleteChar, which would find character boundaries in the whole block.
-    cursor.setPosition(position - 1);
-    cursor.setPosition(position, QTextCursor::KeepAnchor);
-    cursor.removeSelectedText();
-    QTextBlockFormat inner = cursor.blockFormat();
-    const qreal below = inner.bottomMargin();
-    inner.setBottomMargin(0);
-    cursor.setBlockFormat(inner);
-    inner.setTopMargin(0);
-    inner.setBottomMargin(below);
-    cursor.insertBlock(inner);
-}
-
-// A report lists its members as lines of one paragraph. The control lays a paragraph out
-// whole before it shows any of it, but paragraphs only as far as they are shown: each
-// line becomes a paragraph of its own, looking the same.
-void LinesToBlocks(QTextDocument& page) {
-    QTextCursor cursor(&page);
-    cursor.beginEditBlock();
-    for (QTextBlock block = page.lastBlock(); block.isValid(); block = block.previous()) {
-        const QString text = block.text();
-        for (qsizetype at = text.lastIndexOf(QChar::LineSeparator); at >= 0;
-             at = at > 0 ? text.lastIndexOf(QChar::LineSeparator, at - 1) : -1)
-            BreakBlockAt(cursor, block.position() + static_cast<int>(at) + 1);
-    }
-    cursor.endEditBlock();
 }
 
 }  // namespace
@@ -79,8 +48,7 @@ QTextDocument* WebBrowser::LaidOutPage(const QString& html, const QString& file)
     auto* page = new QTextDocument(this);  // the control deletes its previous page
     page->setDefaultFont(font());
     page->setBaseUrl(QUrl::fromLocalFile(file));
-    page->setHtml(html);
-    LinesToBlocks(*page);
+    FillPage(*page, html);
     page->setMetaInformation(QTextDocument::DocumentUrl, QUrl::fromLocalFile(file).toString());
     return page;
 }
