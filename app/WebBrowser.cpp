@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QStringDecoder>
 #include <QTextDocument>
 #include <QUrl>
@@ -38,19 +39,29 @@ Expected<void> WebBrowser::Navigate(const std::string& path) {
         return {};
     }
     setSearchPaths({QFileInfo(file).absolutePath()});
-    setDocument(LaidOutPage(DecodePage(page.readAll()), file));
+    Show(LaidOutPage(DecodePage(page.readAll()), file));
     return {};
 }
 
 // The page is built away from the control, so that the control lays it out once, and only
 // as far as it shows, instead of after every piece the HTML reader adds.
 QTextDocument* WebBrowser::LaidOutPage(const QString& html, const QString& file) {
-    auto* page = new QTextDocument(this);  // the control deletes its previous page
+    auto* page = new QTextDocument(this);
     page->setDefaultFont(font());
     page->setBaseUrl(QUrl::fromLocalFile(file));
+    // No page size yet: the layout the control gives the page then waits for the control's
+    // width instead of laying the first lines out at none first.
+    page->setPageSize(QSizeF(0, 0));
     FillPage(*page, html);
     page->setMetaInformation(QTextDocument::DocumentUrl, QUrl::fromLocalFile(file).toString());
     return page;
+}
+
+// The control deletes only a page of its own: the previous page goes once the new one shows.
+void WebBrowser::Show(QTextDocument* page) {
+    const QPointer<QTextDocument> previous = document();
+    setDocument(page);
+    if (previous && previous->parent() == this) previous->deleteLater();
 }
 
 std::string WebBrowser::CurrentPath() const { return shownPath_; }

@@ -22,6 +22,7 @@ public:
 
 private:
     QTextDocument* LaidOutPage(const QString& html, const QString& file);
+    void Show(QTextDocument* page);
 
     std::string shownPath_;
 };

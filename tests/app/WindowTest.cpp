@@ -726,6 +726,9 @@ TEST(WebBrowser, APageShowsItsTextAtTheHeightTheHtmlGives) {
         EXPECT_NEAR(shown->size().height(), height, height * 0.03 + 4);
         EXPECT_GE(shown->blockCount(), reference.blockCount());
     }
+    // The pages shown before are gone once the events after showing are handled.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(browser.findChildren<QTextDocument*>(Qt::FindDirectChildrenOnly).size(), 1);
 }
 
 }  // namespace
