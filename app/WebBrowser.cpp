@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QStringDecoder>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QUrl>
 
 namespace vantrel {
@@ -17,6 +19,13 @@ namespace {
 QString DecodePage(const QByteArray& bytes) {
     QStringDecoder decoder(QStringConverter::System);
     return decoder(bytes);
+}
+
+// The first lines, those the control shows at once, keep the glyphs their layout finds for
+// the paint that follows, which would otherwise find them again.
+void KeepGlyphsOfFirstLines(QTextDocument& page, int count) {
+    for (QTextBlock block = page.begin(); block.isValid() && count > 0; block = block.next(), --count)
+        block.layout()->setCacheEnabled(true);
 }
 
 }  // namespace
@@ -53,6 +62,7 @@ QTextDocument* WebBrowser::LaidOutPage(const QString& html, const QString& file)
     // width instead of laying the first lines out at none first.
     page->setPageSize(QSizeF(0, 0));
     FillPage(*page, html);
+    KeepGlyphsOfFirstLines(*page, viewport()->height() / fontMetrics().lineSpacing() + 2);
     page->setMetaInformation(QTextDocument::DocumentUrl, QUrl::fromLocalFile(file).toString());
     return page;
 }
