@@ -93,10 +93,10 @@ QString ReadText(const QString& path) {
 // Pages of the report's shape written by hand: white space, entities and empty sections.
 const char* const HandWrittenReport =
     "<html>\r\n<head><title>  a&amp;b  &lt;c&gt; members </title></head>"
-    "<h3>Members of  x &amp; y   (T)</h3><p>\r\n\r\n"
+    "<h3>Members of  x &amp; y   (T) </h3><p>\r\n\r\n"
     "<b><u>Properties:</u></b><p>\r\n<code>1) <font color=blue>A </font> B<br> 2) x \t y <br>"
     "3)  <font color=blue> E </font> <br>4) <font color=blue></font>z<br></code>"
-    "<p><b><u>Methods:</u></b><p><code></code><p><b><u>Events:</u></b><p><code></code>"
+    "<p><b><u> Methods: </u></b><p><code></code><p><b><u>Events:</u></b><p><code></code>"
     "<p><b><u>Constants:</u></b><p>1) a&amp;b&lt;&gt;<BR> 2) q <BR><p></html>";
 
 TEST(ReportDocument, BuiltStraightAsTheHtmlReaderBuildsIt) {
