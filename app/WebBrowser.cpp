@@ -24,7 +24,8 @@ QString DecodePage(const QByteArray& bytes) {
 // The first lines, those the control shows at once, keep the glyphs their layout finds for
 // the paint that follows, which would otherwise find them again.
 void KeepGlyphsOfFirstLines(QTextDocument& page, int count) {
-    for (QTextBlock block = page.begin(); block.isValid() && count > 0; block = block.next(), --count)
+    QTextBlock block = page.begin();
+    for (; block.isValid() && count > 0; block = block.next(), --count)
         block.layout()->setCacheEnabled(true);
 }
 
