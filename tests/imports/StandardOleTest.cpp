@@ -111,6 +111,20 @@ TEST_F(BuiltInStdole, IUnknownAndIDispatchHaveTheSameFunctions) {
 }
 
 // What the built-in library adds beyond the two base interfaces, against the same file.
+// Names, member ids and parameter types of the functions, in order.
+void expectSameFunctions(const LibraryInfo& builtIn, const std::vector<FuncDesc>& ours, const LibraryInfo& shipped,
+                         const std::vector<FuncDesc>& theirs) {
+    ASSERT_EQ(ours.size(), theirs.size());
+    for (size_t f = 0; f < ours.size(); ++f) {
+        EXPECT_EQ(ours[f].name, theirs[f].name);
+        EXPECT_EQ(ours[f].memberId, theirs[f].memberId);
+        ASSERT_EQ(ours[f].params.size(), theirs[f].params.size());
+        for (size_t p = 0; p < ours[f].params.size(); ++p)
+            EXPECT_EQ(shapeOf(builtIn, ours[f].params[p].type), shapeOf(shipped, theirs[f].params[p].type))
+                << theirs[f].params[p].name;
+    }
+}
+
 TEST_F(BuiltInStdole, FontAndPictureMembersMatch) {
     for (const char* name : {"Font", "Picture", "FontEvents", "OLE_TRISTATE", "LoadPictureConstants"}) {
         SCOPED_TRACE(name);
@@ -130,16 +144,7 @@ TEST_F(BuiltInStdole, FontAndPictureMembersMatch) {
             EXPECT_EQ(shapeOf(builtIn, oursMembers.vars()[v].type), shapeOf(shipped, theirsMembers.vars()[v].type))
                 << theirsMembers.vars()[v].name;
         }
-        ASSERT_EQ(oursMembers.funcs().size(), theirsMembers.funcs().size());
-        for (size_t f = 0; f < oursMembers.funcs().size(); ++f) {
-            EXPECT_EQ(oursMembers.funcs()[f].name, theirsMembers.funcs()[f].name);
-            EXPECT_EQ(oursMembers.funcs()[f].memberId, theirsMembers.funcs()[f].memberId);
-            ASSERT_EQ(oursMembers.funcs()[f].params.size(), theirsMembers.funcs()[f].params.size());
-            for (size_t p = 0; p < oursMembers.funcs()[f].params.size(); ++p)
-                EXPECT_EQ(shapeOf(builtIn, oursMembers.funcs()[f].params[p].type),
-                          shapeOf(shipped, theirsMembers.funcs()[f].params[p].type))
-                    << theirsMembers.funcs()[f].params[p].name;
-        }
+        expectSameFunctions(builtIn, oursMembers.funcs(), shipped, theirsMembers.funcs());
     }
 }
 
@@ -190,16 +195,7 @@ void expectSameStandardOleTypes(const StdTypeCarrier& carrier) {
             EXPECT_EQ(a.flags, b.flags) << b.name;
             EXPECT_EQ(shapeOf(builtIn, a.type), shapeOf(shipped, b.type)) << b.name;
         }
-        ASSERT_EQ(oursMembers.funcs().size(), theirsMembers.funcs().size());
-        for (size_t f = 0; f < oursMembers.funcs().size(); ++f) {
-            EXPECT_EQ(oursMembers.funcs()[f].name, theirsMembers.funcs()[f].name);
-            EXPECT_EQ(oursMembers.funcs()[f].memberId, theirsMembers.funcs()[f].memberId);
-            ASSERT_EQ(oursMembers.funcs()[f].params.size(), theirsMembers.funcs()[f].params.size());
-            for (size_t p = 0; p < oursMembers.funcs()[f].params.size(); ++p)
-                EXPECT_EQ(shapeOf(builtIn, oursMembers.funcs()[f].params[p].type),
-                          shapeOf(shipped, theirsMembers.funcs()[f].params[p].type))
-                    << theirsMembers.funcs()[f].params[p].name;
-        }
+        expectSameFunctions(builtIn, oursMembers.funcs(), shipped, theirsMembers.funcs());
         ASSERT_EQ(ours.implTypes.size(), theirs.implTypes.size());
         for (size_t m = 0; m < ours.implTypes.size(); ++m) {
             EXPECT_EQ(ours.implTypes[m].type, theirs.implTypes[m].type);
