@@ -17,7 +17,6 @@
 #include "typelib/msft/MsftTypeDescs.h"
 #include "typelib/msft/MsftTypeInfoEntry.h"
 #include "typelib/msft/MsftValues.h"
-#include "typelib/model/TypeDescLookup.h"
 
 namespace vantrel {
 namespace {
@@ -34,7 +33,7 @@ public:
     MsftLibraryReader(HeldBytes held, const MsftHeader& header, const MsftSegments& segments, uint32_t codePage,
                       LibraryInfo& library)
         : held_(std::move(held)), blob_(held_.bytes, "it"), header_(header), segments_(segments),
-          codePage_(codePage), texts_(library.texts), typeDescTable_(library.typeDescs),
+          codePage_(codePage), texts_(library.texts),
           names_(segments.names, codePage_, *texts_),
           strings_(segments.strings, codePage_, *texts_),
           imports_(segments.importInfo, segments.importFiles, segments.guids, codePage_, library),
@@ -43,27 +42,19 @@ public:
           values_(segments.customData, codePage_, *texts_),
           memberTables_{blob_, names_, strings_, typeDescs_, values_} {}
 
-    // Everything but the members, which `lazy` decodes with this reader.
-    Expected<void> read(LibraryInfo& library) {
+    // Everything but the members, which `lazy`, the owner of this reader, decodes with it.
+    Expected<void> read(LibraryInfo& library, const std::shared_ptr<LazyMembers>& lazy) {
         imports_.decodeAll();
         VANTREL_CHECK(readAttributes(library));
         library.types.resize(static_cast<size_t>(header_.typeCount));
-        for (int32_t i = 0; i < header_.typeCount; ++i) VANTREL_CHECK(readType(i, library.types[static_cast<size_t>(i)]));
-        storeAutomationVarTypes(typeDescTable_);
+        for (int32_t i = 0; i < header_.typeCount; ++i)
+            VANTREL_CHECK(readType(i, library.types[static_cast<size_t>(i)], lazy));
         return {};
-    }
-
-    // Hands the members of the types read to `lazy`, which owns this reader.
-    void decodeMembersLater(LibraryInfo& library, const std::shared_ptr<LazyMembers>& lazy) const {
-        for (size_t i = 0; i < library.types.size(); ++i)
-            if (withMembers_[i]) library.types[i].decodeMembersWith(lazy, i);
     }
 
     TypeMembers decode(size_t typeIndex) override {
         TypeMembers members;
-        const size_t descsBefore = typeDescTable_.size();
         Expected<void> read = readMembers(typeIndex, members);
-        storeAutomationVarTypes(typeDescTable_, descsBefore);
         if (!read) {
             members = TypeMembers();
             members.error = read.error();
@@ -92,13 +83,12 @@ private:
         library.helpContext = header_.helpContext;
         library.sourceSize = blob_.size();
         library.dispatchType = VANTREL_TRY(hrefTypes_.resolve(header_.dispatchHref));
-        withMembers_.assign(static_cast<size_t>(header_.typeCount), false);
         overlapping_.assign(static_cast<size_t>(header_.typeCount), false);
         return {};
     }
 
     // The entry itself must be sound; damage past it only marks this type's members.
-    Expected<void> readType(int32_t index, TypeInfo& type) {
+    Expected<void> readType(int32_t index, TypeInfo& type, const std::shared_ptr<LazyMembers>& lazy) {
         const MsftTypeInfoEntry entry = VANTREL_TRY(readMsftTypeInfoEntry(segments_.typeInfos, index));
         const auto typeError = [&](const Error& error) {
             return damaged("type " + std::to_string(index) + ": " + error.description);
@@ -121,9 +111,10 @@ private:
             type.editMembers().error = rest.error();
             return {};
         }
+        if (entry.funcCount == 0 && entry.varCount == 0) return {};
         const auto at = static_cast<size_t>(index);
-        withMembers_[at] = entry.funcCount != 0 || entry.varCount != 0;
-        if (withMembers_[at]) claimRecordBytes(entry, at);
+        claimRecordBytes(entry, at);
+        type.decodeMembersWith(lazy, at);
         return {};
     }
 
@@ -182,7 +173,6 @@ private:
     MsftSegments segments_;
     uint32_t codePage_;
     std::shared_ptr<TextPool> texts_;
-    GrowingTable<TypeDesc> typeDescTable_;
     MsftNameTable names_;
     MsftStringTable strings_;
     MsftImports imports_;
@@ -192,7 +182,6 @@ private:
     MsftMemberTables memberTables_;
     size_t implBudget_ = segments_.references.size() / 16;
     size_t recordBytesLeft_ = blob_.size();
-    std::vector<bool> withMembers_;
     std::vector<bool> overlapping_;
 };
 
@@ -210,12 +199,11 @@ Expected<LibraryInfo> readMsftLibrary(const HeldBytes& held, uint32_t forcedCode
     const uint32_t codePage = libraryCodePage(
         header.libraryLcid, [&](const RawTextVisitor& visit) { visitMsftRawTexts(segments, visit); }, forcedCodePage);
     LibraryInfo library;
-    auto reader = std::make_unique<MsftLibraryReader>(kept, header, segments, codePage, library);
-    VANTREL_CHECK(reader->read(library));
-    MsftLibraryReader& decoder = *reader;
-    const auto lazy = std::make_shared<LazyMembers>(std::move(reader), library.types.size(),
+    auto owned = std::make_unique<MsftLibraryReader>(kept, header, segments, codePage, library);
+    MsftLibraryReader& reader = *owned;
+    const auto lazy = std::make_shared<LazyMembers>(std::move(owned), static_cast<size_t>(header.typeCount),
                                                     keptBytes.value_or(keptMemberBytes(blob.size())));
-    decoder.decodeMembersLater(library, lazy);
+    VANTREL_CHECK(reader.read(library, lazy));
     return library;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "typelib/file/Limits.h"
+#include "typelib/model/TypeDescLookup.h"
 
 namespace vantrel {
 namespace {
@@ -16,9 +17,12 @@ constexpr TypeDescId kNotDecoded = ~TypeDescId{0};
 
 }  // namespace
 
+// Its Automation code is stored with it: the descriptions it names come before it.
 TypeDescId MsftTypeDescs::add(TypeDesc desc) {
     descs_.push_back(std::move(desc));
-    return static_cast<TypeDescId>(descs_.size() - 1);
+    const size_t id = descs_.size() - 1;
+    storeAutomationVarTypes(descs_, id);
+    return static_cast<TypeDescId>(id);
 }
 
 TypeDescId MsftTypeDescs::simple(uint16_t vt) {
