@@ -40,14 +40,14 @@ TEST(FileBytes, ReadsRangesInsideTheFileOnly) {
     ASSERT_TRUE(file) << file.error().description;
     uint64_t read = 0;
     for (size_t i = 0; i < std::size(inside); ++i) {
-        Expected<FileBuffer> refused = file->readAt(outside[i].first, outside[i].second);
+        Expected<HeldBytes> refused = file->readAt(outside[i].first, outside[i].second);
         ASSERT_FALSE(refused);
         EXPECT_EQ(refused.error().description, "The file '" + path + "' can't be read");
         const auto [offset, length] = inside[i];
-        Expected<FileBuffer> bytes = file->readAt(offset, length);
+        Expected<HeldBytes> bytes = file->readAt(offset, length);
         ASSERT_TRUE(bytes) << offset << "+" << length;
         const auto from = whole.begin() + static_cast<std::ptrdiff_t>(offset);
-        EXPECT_TRUE(std::equal(bytes->begin(), bytes->end(), from, from + static_cast<std::ptrdiff_t>(length)));
+        EXPECT_TRUE(std::equal(bytes->bytes.begin(), bytes->bytes.end(), from, from + static_cast<std::ptrdiff_t>(length)));
         EXPECT_EQ(file->bytesRead(), read += length);
     }
 }

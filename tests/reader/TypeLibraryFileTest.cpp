@@ -2,6 +2,7 @@
 // the one that reading the whole file gives, for intact, real and damaged files alike.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -220,6 +221,41 @@ TEST(TypeLibraryFile, DamageToTheResourceNotReadGivesTheWholeFileError) {
         FileReadStats stats;
         EXPECT_EQ(fileOutcome(path, FileReadLimits{0, 64 * 1024}, &stats), expected);
         EXPECT_TRUE(stats.readWhole);
+    }
+}
+
+// A file that another program cuts short while it is open: what lay past its new end
+// reads as zeros, and a library opened from it answers for every type, with members or
+// with an error, instead of the process dying of SIGBUS.
+TEST(TypeLibraryFile, AFileCutShortWhileOpenReadsAsZeros) {
+    const TempFolder folder;
+    const size_t page = 4096, kept = page + 100;
+    const std::string pattern = folder.write("Pattern.bin", std::vector<uint8_t>(5 * page, 0xAB));
+    Expected<LibraryFile> file = LibraryFile::open(pattern);
+    ASSERT_TRUE(file) << file.error().description;
+    const Expected<HeldBytes> held = file->readAll();
+    ASSERT_TRUE(held) << held.error().description;
+    fs::resize_file(pattern, kept);
+    const std::span<const uint8_t> bytes = held->bytes;
+    ASSERT_EQ(bytes.size(), 5 * page);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.begin() + kept, 0xAB), static_cast<std::ptrdiff_t>(kept));
+    EXPECT_EQ(std::count(bytes.begin() + kept, bytes.end(), 0), static_cast<std::ptrdiff_t>(bytes.size() - kept));
+
+    std::vector<std::string> inputs = {fixturePath("Fixture64.dll"), fixturePath("Fixture.tlb")};
+    if (fs::exists(realLibraryPath("mshtml.tlb"))) inputs.push_back(realLibraryPath("mshtml.tlb"));
+    for (const std::string& input : inputs) {
+        SCOPED_TRACE(input);
+        const std::string path = folder.write("CutShort" + fs::path(input).extension().string(), bytesOf(input));
+        Expected<TypeLibrary> library = TypeLibraryLoader().OpenFromFile(path);
+        ASSERT_TRUE(library) << library.error().description;
+        fs::resize_file(path, 0);
+        size_t answered = 0;
+        const Collection<TypeEntry> types = library->Types();
+        for (const TypeEntry& type : types.items()) {
+            const auto members = library->GetMembers(type.index(), memberview::AllMembers);
+            answered += members ? members->items().size() : 1;
+        }
+        EXPECT_GT(answered, 0u);
     }
 }
 

@@ -233,10 +233,11 @@ Expected<std::vector<TypeLibResource>> findTypeLibResources(std::span<const uint
 }
 
 std::span<const uint8_t> TypeLibResourcePlaces::inSection(const TypeLibResourcePlace& place) const {
-    if (place.fileOffset < sectionOffset || place.fileOffset - sectionOffset > section.size()) return {};
+    const std::span<const uint8_t> bytes = section.bytes;
+    if (place.fileOffset < sectionOffset || place.fileOffset - sectionOffset > bytes.size()) return {};
     const auto at = static_cast<size_t>(place.fileOffset - sectionOffset);
-    if (place.size > section.size() - at) return {};
-    return std::span<const uint8_t>(section).subspan(at, place.size);
+    if (place.size > bytes.size() - at) return {};
+    return bytes.subspan(at, place.size);
 }
 
 Expected<TypeLibResourcePlaces> findTypeLibResourcePlaces(LibraryFile& file, std::span<const uint8_t> head) {
@@ -256,7 +257,7 @@ Expected<TypeLibResourcePlaces> findTypeLibResourcePlaces(LibraryFile& file, std
     const uint64_t sectionLength = std::min<uint64_t>(root.section->rawSize, file.size() - sectionStart);
     found.sectionOffset = sectionStart;
     found.section = VANTREL_TRY(file.readAt(sectionStart, sectionLength));
-    const ByteReader section(found.section, "the resource section");
+    const ByteReader section(found.section.bytes, "the resource section");
     const int64_t start = static_cast<int64_t>(root.fileOffset) - static_cast<int64_t>(sectionStart);
     const ByteReader tree = VANTREL_TRY(section.sub(start, static_cast<int64_t>(sectionLength) - start, "the resource tree"));
     VANTREL_CHECK(ResourceTree(layout, tree).forEachTypeLib([&](uint32_t id, DataPlace data) -> Expected<void> {

@@ -36,7 +36,7 @@ Expected<std::vector<TypeLibResource>> findTypeLibResources(std::span<const uint
 struct TypeLibResourcePlaces {
     std::vector<TypeLibResourcePlace> places;
     uint64_t sectionOffset = 0;  // in the file
-    FileBuffer section;
+    HeldBytes section;
 
     // The bytes of a place that lies inside the section; empty otherwise.
     std::span<const uint8_t> inSection(const TypeLibResourcePlace& place) const;

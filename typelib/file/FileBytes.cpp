@@ -1,7 +1,13 @@
 #include "typelib/file/FileBytes.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
+
+#include "typelib/file/FileMapping.h"
 
 namespace vantrel {
 namespace {
@@ -29,35 +35,59 @@ Expected<LibraryFile> LibraryFile::open(const std::string& path) {
                                                    std::to_string(size) +
                                                    " bytes) to be a type library; the limit is 256 MiB");
     }
-    LibraryFile file(path, size);
-    file.in_.open(path, std::ios::binary);
-    if (!file.in_) return cantRead(path);
-    return file;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return cantRead(path);
+    return LibraryFile(path, size, fd);
 }
 
-Expected<FileBuffer> LibraryFile::readAt(uint64_t offset, uint64_t length) {
+LibraryFile::LibraryFile(std::string path, uint64_t size, int fd) : path_(std::move(path)), size_(size), fd_(fd) {
+    if (std::shared_ptr<const FileMapping> mapping = FileMapping::map(fd_, static_cast<size_t>(size_))) {
+        mapped_ = {mapping, static_cast<size_t>(size_), mapping->bytes()};
+        ::close(std::exchange(fd_, -1));
+    }
+}
+
+LibraryFile::LibraryFile(LibraryFile&& other) noexcept
+    : path_(std::move(other.path_)), size_(other.size_), bytesRead_(other.bytesRead_),
+      fd_(std::exchange(other.fd_, -1)), mapped_(std::move(other.mapped_)) {}
+
+LibraryFile& LibraryFile::operator=(LibraryFile&& other) noexcept {
+    if (this == &other) return *this;
+    if (fd_ >= 0) ::close(fd_);
+    path_ = std::move(other.path_);
+    size_ = other.size_;
+    bytesRead_ = other.bytesRead_;
+    fd_ = std::exchange(other.fd_, -1);
+    mapped_ = std::move(other.mapped_);
+    return *this;
+}
+
+LibraryFile::~LibraryFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+Expected<HeldBytes> LibraryFile::readAt(uint64_t offset, uint64_t length) {
     if (offset > size_ || length > size_ - offset) return cantRead(path_);
+    if (mapped_.owner) {
+        bytesRead_ += length;
+        return mapped_.part(mapped_.bytes.subspan(static_cast<size_t>(offset), static_cast<size_t>(length)));
+    }
     FileBuffer bytes(static_cast<size_t>(length));
     VANTREL_CHECK(readInto(offset, bytes.data(), length));
-    return bytes;
-}
-
-Expected<void> LibraryFile::readRest(FileBuffer& start) {
-    const uint64_t have = start.size();
-    if (have > size_) return cantRead(path_);
-    start.resize(static_cast<size_t>(size_));
-    return readInto(have, start.data() + have, size_ - have);
+    return HeldBytes::of(std::move(bytes));
 }
 
 Expected<void> LibraryFile::readInto(uint64_t offset, uint8_t* into, uint64_t length) {
-    // A failed read earlier leaves the stream's error bits set; they would fail the seek.
-    in_.clear();
-    in_.seekg(static_cast<std::streamoff>(offset));
-    if (!in_) return cantRead(path_);
-    in_.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(length));
-    const uint64_t got = static_cast<uint64_t>(in_.gcount());
-    bytesRead_ += got;
-    if (got != length) return cantRead(path_);
+    while (length > 0) {
+        const ssize_t got = ::pread(fd_, into, static_cast<size_t>(length), static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return cantRead(path_);
+        const auto count = static_cast<uint64_t>(got);
+        bytesRead_ += count;
+        into += count;
+        offset += count;
+        length -= count;
+    }
     return {};
 }
 
@@ -73,7 +103,8 @@ HeldBytes HeldBytes::trimmed() const { return !owner || bytes.size() * 2 < owner
 
 Expected<FileBuffer> readWholeFile(const std::string& path) {
     LibraryFile file = VANTREL_TRY(LibraryFile::open(path));
-    return file.readAll();
+    const HeldBytes bytes = VANTREL_TRY(file.readAll());
+    return FileBuffer(bytes.bytes.begin(), bytes.bytes.end());
 }
 
 }  // namespace vantrel

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <new>
 #include <span>
@@ -44,34 +43,6 @@ public:
 // Bytes read from a file.
 using FileBuffer = std::vector<uint8_t, UninitialisedAllocator<uint8_t>>;
 
-// A file opened for reading, whole or a range at a time. Counts the bytes it reads.
-class LibraryFile {
-public:
-    // Errors: 53 "File not found: PATH"; 75 for a folder, a file above the limit, or a
-    // file that can't be opened.
-    static Expected<LibraryFile> open(const std::string& path);
-
-    const std::string& path() const { return path_; }
-    uint64_t size() const { return size_; }
-    uint64_t bytesRead() const { return bytesRead_; }
-
-    // `length` bytes at `offset`. Error 75 when the range passes the file's size or the
-    // read comes up short; nothing is allocated for a range outside the file.
-    Expected<FileBuffer> readAt(uint64_t offset, uint64_t length);
-    Expected<FileBuffer> readAll() { return readAt(0, size_); }
-    // Completes `start`, the file's first bytes as read before, with the rest of the file.
-    Expected<void> readRest(FileBuffer& start);
-
-private:
-    LibraryFile(std::string path, uint64_t size) : path_(std::move(path)), size_(size) {}
-    Expected<void> readInto(uint64_t offset, uint8_t* into, uint64_t length);
-
-    std::string path_;
-    uint64_t size_ = 0;
-    uint64_t bytesRead_ = 0;
-    std::ifstream in_;
-};
-
 // The bytes of a library with what keeps them alive: a library that decodes its members
 // when they are asked for holds its bytes for as long as it lives.
 struct HeldBytes {
@@ -90,6 +61,39 @@ struct HeldBytes {
     // The same bytes held: copied when they are lent or a small part of what the owner
     // keeps, so that a library does not keep the whole file it came from.
     HeldBytes trimmed() const;
+};
+
+// A file opened for reading, whole or a range at a time: mapped where it can be (see
+// FileMapping.h), else read. Counts the bytes it hands out.
+class LibraryFile {
+public:
+    // Errors: 53 "File not found: PATH"; 75 for a folder, a file above the limit, or a
+    // file that can't be opened.
+    static Expected<LibraryFile> open(const std::string& path);
+
+    LibraryFile(LibraryFile&& other) noexcept;
+    LibraryFile& operator=(LibraryFile&& other) noexcept;
+    ~LibraryFile();
+
+    const std::string& path() const { return path_; }
+    uint64_t size() const { return size_; }
+    uint64_t bytesRead() const { return bytesRead_; }
+
+    // `length` bytes at `offset`: a part of the mapping, or a buffer read for them.
+    // Error 75 when the range passes the file's size or the read comes up short;
+    // nothing is allocated for a range outside the file.
+    Expected<HeldBytes> readAt(uint64_t offset, uint64_t length);
+    Expected<HeldBytes> readAll() { return readAt(0, size_); }
+
+private:
+    LibraryFile(std::string path, uint64_t size, int fd);
+    Expected<void> readInto(uint64_t offset, uint8_t* into, uint64_t length);
+
+    std::string path_;
+    uint64_t size_ = 0;
+    uint64_t bytesRead_ = 0;
+    int fd_ = -1;  // open only while the file is read rather than mapped
+    HeldBytes mapped_;
 };
 
 // The whole file; the errors of LibraryFile::open and readAll.

@@ -94,10 +94,10 @@ std::optional<Expected<LibraryInfo>> readPeFileInParts(LibraryFile& file, std::s
     const TypeLibResourcePlace* chosen = chooseTypeLibResource(found->places, options.resourceId);
     if (!chosen) return noTypeLibResource(file.path(), options);
     if (const std::span<const uint8_t> data = found->inSection(*chosen); data.size() == chosen->size)
-        return readResourceData(chosen->id, HeldBytes::of(std::move(found->section)).part(data), file.path(), options);
-    Expected<FileBuffer> data = file.readAt(chosen->fileOffset, chosen->size);
+        return readResourceData(chosen->id, found->section.part(data), file.path(), options);
+    Expected<HeldBytes> data = file.readAt(chosen->fileOffset, chosen->size);
     if (!data) return std::nullopt;
-    return readResourceData(chosen->id, HeldBytes::of(std::move(*data)), file.path(), options);
+    return readResourceData(chosen->id, std::move(*data), file.path(), options);
 }
 
 }  // namespace
@@ -113,27 +113,24 @@ Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const ReadOpt
     Expected<LibraryFile> opened = LibraryFile::open(path);
     if (!opened) return opened.error();
     LibraryFile& file = *opened;
-    // What has been read from the file's start: a large file's head, which a whole read
-    // then completes rather than reads again.
-    FileBuffer bytes;
     std::optional<Expected<LibraryInfo>> result;
     if (file.size() >= limits.partsFrom) {
-        if (Expected<FileBuffer> head = file.readAt(0, std::min(limits.headSize, file.size()))) {
-            if (isPeImage(*head)) result = readPeFileInParts(file, *head, options);
-            bytes = std::move(*head);
+        if (Expected<HeldBytes> head = file.readAt(0, std::min(limits.headSize, file.size()))) {
+            if (isPeImage(head->bytes)) result = readPeFileInParts(file, head->bytes, options);
         }
     }
     const bool readWhole = !result;
     if (readWhole) {
-        const Expected<void> rest = file.readRest(bytes);
-        result = rest ? readHeld(HeldBytes::of(std::move(bytes)), path, options) : Expected<LibraryInfo>(rest.error());
+        Expected<HeldBytes> whole = file.readAll();
+        result = whole ? readHeld(*whole, path, options) : Expected<LibraryInfo>(whole.error());
     }
     if (stats) *stats = FileReadStats{file.bytesRead(), readWhole};
     return std::move(*result);
 }
 
 Expected<std::vector<CarriedLibrary>> readCarriedLibraries(const std::string& path, const ReadOptions& options) {
-    const HeldBytes file = HeldBytes::of(VANTREL_TRY(readWholeFile(path)));
+    LibraryFile opened = VANTREL_TRY(LibraryFile::open(path));
+    const HeldBytes file = VANTREL_TRY(opened.readAll());
     const std::span<const uint8_t> bytes = file.bytes;
     std::vector<CarriedLibrary> carried;
     const bool pe = isPeImage(bytes);
