@@ -1,6 +1,8 @@
 #include "typelib/msft/MsftLibrary.h"
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "typelib/file/ByteReader.h"
 #include "typelib/text/CodePage.h"
@@ -64,6 +66,7 @@ public:
 
 private:
     Expected<void> readMembers(size_t typeIndex, TypeMembers& members) {
+        claimAllRecordBytes();
         if (overlapping_[typeIndex]) return damaged("its member records overlap those of other members");
         const MsftTypeInfoEntry entry = VANTREL_TRY(readMsftTypeInfoEntry(segments_.typeInfos, static_cast<int32_t>(typeIndex)));
         return readMsftMembers(memberTables_, entry, static_cast<TypeKind>(entry.kind()), members);
@@ -113,7 +116,7 @@ private:
         }
         if (entry.funcCount == 0 && entry.varCount == 0) return {};
         const auto at = static_cast<size_t>(index);
-        claimRecordBytes(entry, at);
+        unclaimedBlocks_.push_back({at, entry.memberBlock});
         type.decodeMembersWith(lazy, at);
         return {};
     }
@@ -122,17 +125,21 @@ private:
     // record bytes than the file has. Types whose blocks would pass that are damaged,
     // so that blocks repeated across types can't make decoding every type take time
     // out of proportion to the file. Counted in type order, whichever type is asked
-    // for first; a block that can't be read is left to its type's decoding.
-    void claimRecordBytes(const MsftTypeInfoEntry& entry, size_t index) {
-        if (!blob_.contains(entry.memberBlock, 4)) return;
-        const int32_t recordBytes = blob_.i32Unchecked(static_cast<size_t>(entry.memberBlock));
-        if (recordBytes < 0 || !blob_.contains(int64_t{entry.memberBlock} + 4, recordBytes)) return;
-        const auto claimed = static_cast<size_t>(recordBytes);
-        if (claimed > recordBytesLeft_) {
-            overlapping_[index] = true;
-            return;
+    // for first, and only then: listing the types reads no member block. A block that
+    // can't be read is left to its type's decoding.
+    void claimAllRecordBytes() {
+        for (const auto& [index, block] : unclaimedBlocks_) {
+            if (!blob_.contains(block, 4)) continue;
+            const int32_t recordBytes = blob_.i32Unchecked(static_cast<size_t>(block));
+            if (recordBytes < 0 || !blob_.contains(int64_t{block} + 4, recordBytes)) continue;
+            const auto claimed = static_cast<size_t>(recordBytes);
+            if (claimed > recordBytesLeft_) {
+                overlapping_[index] = true;
+                continue;
+            }
+            recordBytesLeft_ -= claimed;
         }
-        recordBytesLeft_ -= claimed;
+        unclaimedBlocks_ = {};
     }
 
     Expected<void> readTypeDetails(const MsftTypeInfoEntry& entry, TypeInfo& type) {
@@ -183,6 +190,7 @@ private:
     size_t implBudget_ = segments_.references.size() / 16;
     size_t recordBytesLeft_ = blob_.size();
     std::vector<bool> overlapping_;
+    std::vector<std::pair<size_t, int32_t>> unclaimedBlocks_;  // type index, member block offset
 };
 
 }  // namespace
