@@ -1,20 +1,13 @@
 #include "app/CachedReport.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string_view>
+
+#include "typelib/text/AsciiCase.h"
 
 namespace vantrel {
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 std::string_view LastFour(std::string_view name) {
     return name.size() <= 4 ? name : name.substr(name.size() - 4);
@@ -24,10 +17,10 @@ std::string_view LastFour(std::string_view name) {
 
 bool HasReportPageName(const std::string& shortName) {
     const std::string_view tail = LastFour(shortName);
-    if (!EqualsIgnoringCase(tail, "html") && !EqualsIgnoringCase(tail, ".htm")) return false;
+    if (!equalsIgnoringCase(tail, "html") && !equalsIgnoringCase(tail, ".htm")) return false;
     // The start page, by its 8.3 alias where the file system keeps one, else by name.
-    return !EqualsIgnoringCase(shortName, "defaul~1.htm") &&
-           !EqualsIgnoringCase(shortName, "default.html");
+    return !equalsIgnoringCase(shortName, "defaul~1.htm") &&
+           !equalsIgnoringCase(shortName, "default.html");
 }
 
 bool IsCachedReport(const File& file) {

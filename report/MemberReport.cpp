@@ -9,6 +9,7 @@
 
 #include "report/HtmlEscape.h"
 #include "typelib/file/Limits.h"
+#include "typelib/text/AsciiCase.h"
 #include "typelib/file/Messages.h"
 #include "report/InvokeInfo.h"
 
@@ -24,17 +25,6 @@ constexpr int32_t AnyInvokeKind = 0;
 
 enum class Section { None, Properties, Methods, Events, Constants };
 constexpr size_t SectionCount = 4;
-
-char asciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    return true;
-}
 
 Section sectionFor(std::string_view memberCaption) {
     struct Route {

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "typelib/text/AsciiCase.h"
 #include "typelib/view/AutomationSignature.h"
 #include "typelib/view/MemberView.h"
 
@@ -13,16 +14,6 @@ namespace {
 const TypeInfo& noType() {
     static const TypeInfo empty;
     return empty;
-}
-
-char asciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Names are UTF-8; folding ASCII letters only leaves every other character as it is.
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    return true;
 }
 
 }  // namespace
