@@ -7,6 +7,7 @@
 
 #include "app/Display.h"
 #include "app/frmMain.h"
+#include "typelib/file/MemoryReuse.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ bool FileToOpen(const QStringList& arguments, QString& file) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    vantrel::keepFreedMemoryForReuse();
     if (AnswersAlone(argc, argv)) return 0;
     if (const std::string problem = vantrel::DisplayProblem(); !problem.empty()) {
         std::fprintf(stderr, "%s\n", problem.c_str());

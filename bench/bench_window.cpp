@@ -20,6 +20,7 @@
 #include "app/frmMain.h"
 #include "bench/Walk.h"
 #include "report/MemberReport.h"
+#include "typelib/file/MemoryReuse.h"
 
 namespace {
 
@@ -172,6 +173,7 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vantrel::keepFreedMemoryForReuse();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);

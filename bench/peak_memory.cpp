@@ -17,6 +17,7 @@
 
 #include "bench/Walk.h"
 #include "typelib/TypeLibrary.h"
+#include "typelib/file/MemoryReuse.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ void warmUp(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    vantrel::keepFreedMemoryForReuse();
     if (argc != 2) {
         std::fprintf(stderr, "usage: peak_memory FILE\n");
         return 2;

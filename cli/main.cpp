@@ -6,6 +6,7 @@
 
 #include "cli/Arguments.h"
 #include "cli/Commands.h"
+#include "typelib/file/MemoryReuse.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ constexpr int ExitUsage = 2;
 }  // namespace
 
 int main(int argc, char** argv) {
+    vantrel::keepFreedMemoryForReuse();
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     // diff answers with 0 to 2 itself, so its failures have a status of their own.
     const bool diff = vantrel::cli::IsDiffCommand(arguments);
