@@ -9,8 +9,8 @@
 
 #include "report/HtmlEscape.h"
 #include "typelib/file/Limits.h"
-#include "typelib/text/AsciiCase.h"
 #include "typelib/file/Messages.h"
+#include "typelib/text/AsciiCase.h"
 #include "report/InvokeInfo.h"
 
 namespace vantrel {

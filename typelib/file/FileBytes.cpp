@@ -101,9 +101,13 @@ HeldBytes HeldBytes::copyOf(std::span<const uint8_t> bytes) { return of(FileBuff
 
 HeldBytes HeldBytes::trimmed() const { return !owner || bytes.size() * 2 < ownerSize ? copyOf(bytes) : *this; }
 
-Expected<FileBuffer> readWholeFile(const std::string& path) {
+Expected<HeldBytes> holdWholeFile(const std::string& path) {
     LibraryFile file = VANTREL_TRY(LibraryFile::open(path));
-    const HeldBytes bytes = VANTREL_TRY(file.readAll());
+    return file.readAll();
+}
+
+Expected<FileBuffer> readWholeFile(const std::string& path) {
+    const HeldBytes bytes = VANTREL_TRY(holdWholeFile(path));
     return FileBuffer(bytes.bytes.begin(), bytes.bytes.end());
 }
 

@@ -96,7 +96,10 @@ private:
     HeldBytes mapped_;
 };
 
-// The whole file; the errors of LibraryFile::open and readAll.
+// The whole file, held by its mapping where it has one; the errors of LibraryFile::open
+// and readAll.
+Expected<HeldBytes> holdWholeFile(const std::string& path);
+// The same bytes copied into a buffer of their own.
 Expected<FileBuffer> readWholeFile(const std::string& path);
 
 }  // namespace vantrel

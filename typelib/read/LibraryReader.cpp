@@ -129,8 +129,7 @@ Expected<LibraryInfo> readTypeLibraryFile(const std::string& path, const ReadOpt
 }
 
 Expected<std::vector<CarriedLibrary>> readCarriedLibraries(const std::string& path, const ReadOptions& options) {
-    LibraryFile opened = VANTREL_TRY(LibraryFile::open(path));
-    const HeldBytes file = VANTREL_TRY(opened.readAll());
+    const HeldBytes file = VANTREL_TRY(holdWholeFile(path));
     const std::span<const uint8_t> bytes = file.bytes;
     std::vector<CarriedLibrary> carried;
     const bool pe = isPeImage(bytes);
