@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,7 +20,8 @@ namespace vantrel {
 class SltgNameTable {
 public:
     SltgNameTable(ByteReader table, uint32_t codePage, TextPool& pool)
-        : table_(table), codePage_(codePage), pool_(pool), slots_(std::min<size_t>(table.size(), 0x10000), 0) {}
+        : table_(table), codePage_(codePage), pool_(pool),
+          slotPages_((std::min<size_t>(table.size(), 0x10000) + SlotPageSize - 1) / SlotPageSize) {}
 
     // Offset 0xFFFF and 0xFFFE are no name: "". The view lives as long as the pool.
     Expected<std::string_view> pooledName(uint16_t offset);
@@ -29,12 +31,19 @@ public:
 
 
 private:
+    static constexpr size_t SlotPageBits = 8;
+    static constexpr size_t SlotPageSize = size_t{1} << SlotPageBits;
+
+    // 0 when the entry at `offset` was not decoded yet, else 1 + its index in decoded_.
+    uint32_t slot(uint16_t offset) const;
+    void setSlot(uint16_t offset, uint32_t value);
+
     ByteReader table_;
     uint32_t codePage_;
     TextPool& pool_;
-    // By offset, odd ones too, so that each entry is decoded at most once: 1 + the index
-    // in decoded_, 0 when not decoded yet.
-    std::vector<uint32_t> slots_;
+    // The slots by offset, odd ones too, so that each entry is decoded at most once; in
+    // pages made when first written, as a library's names are looked up a few at a time.
+    std::vector<std::unique_ptr<uint32_t[]>> slotPages_;
     std::vector<std::string_view> decoded_;
 };
 
