@@ -6,6 +6,7 @@
 // a large library and listing its types reads no member record.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <deque>
@@ -202,6 +203,10 @@ public:
 class LazyMembers {
 public:
     LazyMembers(std::unique_ptr<MemberDecoder> decoder, size_t typeCount, size_t keptBytes);
+
+    // Decoded members to keep beyond those in use, for a library of `fileSize` bytes:
+    // enough for the types a user clicks through, small beside the file.
+    static size_t keptBytesFor(size_t fileSize) { return std::max<size_t>(128 * 1024, fileSize / 8); }
 
     std::shared_ptr<const TypeMembers> of(size_t typeIndex);
 

@@ -23,10 +23,6 @@
 namespace vantrel {
 namespace {
 
-// Decoded members a library keeps beyond those in use: enough for the types a user
-// clicks through, small beside the file.
-size_t keptMemberBytes(size_t fileSize) { return std::max<size_t>(128 * 1024, fileSize / 8); }
-
 // Reads the library's attributes and types when it is opened, and afterwards decodes a
 // type's members when they are first asked for. It holds the library's bytes and the
 // tables that decoding shares: names, strings, type descriptions, imports.
@@ -210,7 +206,7 @@ Expected<LibraryInfo> readMsftLibrary(const HeldBytes& held, uint32_t forcedCode
     auto owned = std::make_unique<MsftLibraryReader>(kept, header, segments, codePage, library);
     MsftLibraryReader& reader = *owned;
     const auto lazy = std::make_shared<LazyMembers>(std::move(owned), static_cast<size_t>(header.typeCount),
-                                                    keptBytes.value_or(keptMemberBytes(blob.size())));
+                                                    keptBytes.value_or(LazyMembers::keptBytesFor(blob.size())));
     VANTREL_CHECK(reader.read(library, lazy));
     return library;
 }

@@ -32,7 +32,8 @@ Expected<LibraryInfo> readBlob(const HeldBytes& blob, const std::string& path, c
     const bool sltg = startsWith(blob.bytes, "SLTG");
     if (!sltg && !startsWith(blob.bytes, "MSFT")) return notALibrary(path);
     Expected<LibraryInfo> library =
-        sltg ? readSltgLibrary(blob.bytes, options.codePage) : readMsftLibrary(blob, options.codePage, options.keptMemberBytes);
+        sltg ? readSltgLibrary(blob, options.codePage, options.keptMemberBytes)
+             : readMsftLibrary(blob, options.codePage, options.keptMemberBytes);
     if (!library) return damagedFile(path, library.error());
     return library;
 }

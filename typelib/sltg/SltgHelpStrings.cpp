@@ -13,7 +13,19 @@ constexpr size_t kInnerNodeSize = 3;
 }  // namespace
 
 Expected<std::string_view> SltgHelpStrings::text(std::span<const uint8_t> bits) {
-    return keep(VANTREL_TRY(decode(bits)));
+    if (dictionary_.empty() || bits.empty()) return std::string_view();
+    if (const auto found = helpByPlace_.find(bits.data()); found != helpByPlace_.end()) return found->second;
+    const std::string decoded = VANTREL_TRY(decode(bits));
+    const std::string_view kept = VANTREL_TRY(keep(decoded));
+    helpByPlace_.emplace(bits.data(), kept);
+    return kept;
+}
+
+Expected<std::string_view> SltgHelpStrings::constant(std::span<const uint8_t> bytes) {
+    if (const auto found = constantByPlace_.find(bytes.data()); found != constantByPlace_.end()) return found->second;
+    const std::string_view kept = VANTREL_TRY(keep(decodeText(bytes, codePage_)));
+    constantByPlace_.emplace(bytes.data(), kept);
+    return kept;
 }
 
 Expected<std::string_view> SltgHelpStrings::keep(const std::string& decoded) {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <unordered_map>
 
 #include "typelib/file/ByteReader.h"
 #include "typelib/text/TextPool.h"
@@ -24,12 +25,11 @@ public:
           textBudget_(4 * fileSize + 1024 * 1024), pool_(pool) {}
 
     // The string whose bits start at `bits`, kept in the pool; "" for no bits or an empty
-    // dictionary.
+    // dictionary. Each place is decoded once, however often its type's members are.
     Expected<std::string_view> text(std::span<const uint8_t> bits);
-
-    // `decoded` kept in the pool. Records may share the place their text is read from, so
-    // all the texts kept for a library together may take only a few times the file's size.
-    Expected<std::string_view> keep(const std::string& decoded);
+    // A string constant stored as `bytes` in the library's code page, kept in the pool
+    // once per place.
+    Expected<std::string_view> constant(std::span<const uint8_t> bytes);
 
 private:
     ByteReader dictionary_;
@@ -42,6 +42,12 @@ private:
     TextPool& pool_;
 
     Expected<std::string> decode(std::span<const uint8_t> bits);
+    // Records may share the place their text is read from, so all the texts kept for a
+    // library together may take only a few times the file's size.
+    Expected<std::string_view> keep(const std::string& decoded);
+
+    std::unordered_map<const uint8_t*, std::string_view> helpByPlace_;
+    std::unordered_map<const uint8_t*, std::string_view> constantByPlace_;
 };
 
 }  // namespace vantrel

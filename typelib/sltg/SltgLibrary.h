@@ -1,10 +1,12 @@
-// Decodes a whole SLTG type library blob into a LibraryInfo, the same model as MSFT.
+// Reads an SLTG type library blob into a LibraryInfo, the same model as MSFT.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
+#include "typelib/file/FileBytes.h"
 #include "typelib/model/TypeInfo.h"
 
 namespace vantrel {
@@ -13,6 +15,9 @@ namespace vantrel {
 // member errors of single types are stored in TypeMembers::error, named with the file
 // and the type when shown. Names and strings are decoded in `forcedCodePage` when it is
 // not 0, else in the code page that libraryCodePage chooses.
-Expected<LibraryInfo> readSltgLibrary(std::span<const uint8_t> blob, uint32_t forcedCodePage = 0);
+// Functions and variables are decoded from `blob`, which the library holds, when they are
+// first asked for; `keptBytes`: see ReadOptions::keptMemberBytes.
+Expected<LibraryInfo> readSltgLibrary(const HeldBytes& blob, uint32_t forcedCodePage = 0,
+                                      std::optional<size_t> keptBytes = {});
 
 }  // namespace vantrel

@@ -15,12 +15,11 @@
 namespace vantrel {
 
 struct SltgMemberContext {
-    const LibraryInfo& library;
+    const GrowingTable<TypeDesc>& descs;
     SltgNameTable& names;
     SltgHelpStrings& helpStrings;
     SltgTypeDescs& typeDescs;
     SltgTypeScope scope;
-    uint32_t codePage = 0;
 };
 
 // The records of one chain: `count` of them from `first`, each at least `minSize` bytes

@@ -99,17 +99,22 @@ Expected<TypeDescId> SltgTypeDescs::decodeArray(const SltgTypeScope& scope, cons
     if (dimensions < 0 || !scope.members.contains(int64_t{boundsAt} + kArrayHeaderSize, dimensions * kBoundSize)) {
         return damaged("an array type with " + std::to_string(dimensions) + " dimensions runs past the end of its member area");
     }
+    const TypeDescId element = VANTREL_TRY(decodeWords(scope, words, at, depth + 1));
+    // A type's members may be decoded again: the same array is then the same description.
+    const uint8_t* bounds = scope.members.bytes().data() + boundsAt;
+    if (const auto found = arrays_.find({bounds, element}); found != arrays_.end()) return found->second;
     if (static_cast<size_t>(dimensions) > boundBudget_) return damaged("array types share their bounds more often than the file allows");
     boundBudget_ -= static_cast<size_t>(dimensions);
     TypeDesc desc;
     desc.vt = vt::CArray;
-    desc.element = VANTREL_TRY(decodeWords(scope, words, at, depth + 1));
+    desc.element = element;
     desc.bounds.reserve(static_cast<size_t>(dimensions));
     for (int64_t i = 0; i < dimensions; ++i) {
         const auto bound = static_cast<size_t>(boundsAt + kArrayHeaderSize + i * kBoundSize);
         desc.bounds.push_back(ArrayBound{scope.members.u32Unchecked(bound), scope.members.i32Unchecked(bound + 4)});
     }
     descs_.push_back(std::move(desc));
+    arrays_.emplace(std::pair{bounds, element}, static_cast<TypeDescId>(descs_.size() - 1));
     return static_cast<TypeDescId>(descs_.size() - 1);
 }
 

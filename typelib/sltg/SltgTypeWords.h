@@ -10,6 +10,7 @@
 #include <map>
 #include <span>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "typelib/file/ByteReader.h"
@@ -48,6 +49,8 @@ private:
 
     GrowingTable<TypeDesc>& descs_;
     std::map<std::tuple<uint16_t, TypeDescId, TypeHandle::Kind, int32_t>, TypeDescId> ids_;
+    // Fixed-size arrays by the place of their bounds and their element.
+    std::map<std::pair<const uint8_t*, TypeDescId>, TypeDescId> arrays_;
     // Array bounds left to copy: many types naming one large bounds record must not
     // multiply its size.
     size_t boundBudget_;

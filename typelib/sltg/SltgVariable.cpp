@@ -37,14 +37,13 @@ Expected<Variant> constantValue(SltgMemberContext& context, uint16_t vt, uint8_t
         const std::span<const uint8_t> bytes = VANTREL_TRY(members.span(int64_t{field} + 2, length));
         Variant v;
         v.vt = vt;
-        v.value = VANTREL_TRY(context.helpStrings.keep(decodeText(bytes, context.codePage)));
+        v.value = VANTREL_TRY(context.helpStrings.constant(bytes));
         return v;
     }
     return integer(VANTREL_TRY(members.i32(field)));
 }
 
-Expected<void> readVariable(SltgMemberContext& context, const ByteReader& record, const LibraryInfo& library,
-                            VarDesc& v) {
+Expected<void> readVariable(SltgMemberContext& context, const ByteReader& record, VarDesc& v) {
     const uint8_t magic = record.bytes()[0];
     if ((magic & ~kHasFlagsBit) != kVarMagic) return damaged("a variable record has the unknown signature " + hex(magic));
     const uint8_t flags = record.bytes()[1];
@@ -59,7 +58,7 @@ Expected<void> readVariable(SltgMemberContext& context, const ByteReader& record
     if (flags & kReadOnly) v.flags |= varflag::ReadOnly;
     if (flags & kConstant) {
         v.varKind = VarKind::Const;
-        const TypeDesc* desc = typeDescAt(library, v.type);
+        const TypeDesc* desc = typeDescAt(context.descs, v.type);
         v.constantValue = VANTREL_TRY(constantValue(context, desc ? desc->vt : vt::I4, flags, field));
     } else if (flags & kDispatch) {
         v.varKind = VarKind::Dispatch;
@@ -76,7 +75,7 @@ Expected<void> readSltgVariables(SltgMemberContext& context, const SltgTypeInfoB
     type.vars.reserve(block.varCount);
     return walkSltgChain(context.scope.members, block.firstVar, block.varCount, kVarRecordSize, "variable",
                          [&](const ByteReader& record, uint16_t k) -> Expected<void> {
-        Expected<void> read = readVariable(context, record, context.library, type.vars.emplace_back());
+        Expected<void> read = readVariable(context, record, type.vars.emplace_back());
         if (!read) return damaged("variable " + std::to_string(k) + ": " + read.error().description);
         return {};
     });
