@@ -1,5 +1,8 @@
 #include "report/HtmlEscape.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace vantrel {
 
 namespace {
@@ -17,12 +20,37 @@ bool needsEntity(char c) {
     return c == '&' || c == '<' || c == '>';
 }
 
+// Whether any of the eight bytes of `word` is "&", "<" or ">": a byte equal to c turns
+// to zero under the XOR, and (x - 0x01..) & ~x & 0x80.. is non-zero exactly when x has
+// a zero byte.
+bool holdsEntityChar(uint64_t word) {
+    constexpr uint64_t ones = 0x0101010101010101ull;
+    constexpr uint64_t highBits = 0x8080808080808080ull;
+    const auto holdsByte = [&](char c) {
+        const uint64_t x = word ^ (ones * static_cast<uint8_t>(c));
+        return (x - ones) & ~x & highBits;
+    };
+    return (holdsByte('&') | holdsByte('<') | holdsByte('>')) != 0;
+}
+
+// The position of the first character that needs an entity, or the text's size.
+size_t firstEntityChar(std::string_view text) {
+    size_t i = 0;
+    for (uint64_t word = 0; i + sizeof word <= text.size(); i += sizeof word) {
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (holdsEntityChar(word)) break;
+    }
+    while (i < text.size() && !needsEntity(text[i])) ++i;
+    return i;
+}
+
 }  // namespace
 
 void AppendHtmlEscaped(std::string& out, std::string_view text) {
-    // Most names hold no special character: copy runs between them in one piece.
+    // Most names hold no special character: look for one eight bytes at a time, and copy
+    // the runs between them in one piece.
     size_t runStart = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
+    for (size_t i = firstEntityChar(text); i < text.size(); ++i) {
         if (!needsEntity(text[i])) continue;
         out.append(text, runStart, i - runStart);
         out.append(entityFor(text[i]));

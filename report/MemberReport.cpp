@@ -8,10 +8,11 @@
 #include <string_view>
 
 #include "report/HtmlEscape.h"
+#include "report/InvokeInfo.h"
+#include "report/TypeNames.h"
 #include "typelib/file/Limits.h"
 #include "typelib/file/Messages.h"
 #include "typelib/text/AsciiCase.h"
-#include "report/InvokeInfo.h"
 
 namespace vantrel {
 
@@ -63,9 +64,10 @@ void appendNumber(std::string& out, int32_t number) {
     out.append(digits.data(), result.ptr);
 }
 
-void appendTypeName(std::string& out, std::string_view typeName) {
+void appendTypeName(std::string& out, const VarTypeNameParts& typeName) {
     out += "<font color=blue>";
-    AppendHtmlEscaped(out, typeName);
+    AppendHtmlEscaped(out, typeName.prefix);
+    AppendHtmlEscaped(out, typeName.name);
     out += "</font>";
 }
 
@@ -78,7 +80,7 @@ Expected<void> appendParameters(std::string& out, const MemberEntry& entry) {
         const ParameterEntry& parameter = parameters[static_cast<size_t>(i) - 1];
         AppendHtmlEscaped(out, parameter.Name);
         out += " As ";
-        appendTypeName(out, VANTREL_TRY(GetVarTypeName(parameter.Type)));
+        appendTypeName(out, VANTREL_TRY(VarTypeNamePartsOf(parameter.Type)));
         if (i < count) out += ", ";
         VANTREL_CHECK(raise(i));
     }
@@ -97,7 +99,8 @@ Expected<void> appendNameAndParameters(std::string& out, const MemberItem& membe
 
 class SectionWriter {
 public:
-    SectionWriter(const TypeLibrary& library, SearchData type) : library_(library), type_(type) {}
+    SectionWriter(const TypeLibrary& library, SearchData type)
+        : library_(library), type_(type), sizeLimit_(maxPageSize(library.info().sourceSize)) {}
 
     Expected<void> add(const MemberItem& member) {
         const std::string_view memberCaption = caption::Of(member.InvokeKinds);
@@ -125,7 +128,7 @@ public:
 private:
     // Before each line: the page so far within maxPageSize.
     Expected<void> checkSize() const {
-        const uint64_t limit = maxPageSize(library_.info().sourceSize);
+        const uint64_t limit = sizeLimit_;
         size_t size = 0;
         for (const std::string& text : texts_) size += text.size();
         if (size <= limit) return {};
@@ -149,7 +152,7 @@ private:
         VANTREL_CHECK(appendNameAndParameters(out, member, entry));
         // A property shows its type even when it is named "Empty".
         out += " As ";
-        appendTypeName(out, VANTREL_TRY(GetVarTypeName(entry.ReturnType)));
+        appendTypeName(out, VANTREL_TRY(VarTypeNamePartsOf(entry.ReturnType)));
         out += "<br>";
         return {};
     }
@@ -157,8 +160,8 @@ private:
     Expected<void> appendMethod(std::string& out, int32_t number, const MemberItem& member) const {
         const MemberEntry entry = VANTREL_TRY(entryOf(member));
         // The return type decides between sub and function, so it is named first.
-        const std::string returnType = VANTREL_TRY(GetVarTypeName(entry.ReturnType));
-        const bool isSub = equalsIgnoringCase(returnType, "Empty");
+        const VarTypeNameParts returnType = VANTREL_TRY(VarTypeNamePartsOf(entry.ReturnType));
+        const bool isSub = returnType.is("Empty");
         appendNumber(out, number);
         out += isSub ? ") <font color=blue> Sub </font>" : ") <font color=blue> Function </font>";
         VANTREL_CHECK(appendNameAndParameters(out, member, entry));
@@ -188,6 +191,7 @@ private:
 
     const TypeLibrary& library_;
     SearchData type_;
+    uint64_t sizeLimit_;
     std::array<int32_t, SectionCount> counters_{};
     std::array<std::string, SectionCount> texts_;
 };

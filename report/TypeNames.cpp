@@ -8,6 +8,7 @@
 
 #include "report/MemberReport.h"
 #include "typelib/model/Automation.h"
+#include "typelib/text/AsciiCase.h"
 
 namespace vantrel {
 
@@ -68,27 +69,34 @@ std::string SampleTypeName(const SampleValue& value) {
     return name;
 }
 
-Expected<std::string> GetVarTypeName(const TypeRef& type) {
+Expected<VarTypeNameParts> VarTypeNamePartsOf(const TypeRef& type) {
     const uint16_t varType = VANTREL_TRY(NarrowVarType(type.VarType()));
-    const std::string_view prefix = ArrayPrefix(varType);
-
+    VarTypeNameParts parts;
+    parts.prefix = ArrayPrefix(varType);
     if (ElementCode(varType) != 0) {
         // The kind name of the sample value: a type without a prefix is no array, and an
         // array's element is named without the "()" of the array sample's kind name.
-        const std::string_view kind = KindName(sampleValueOf(varType).kind);
-        if (prefix.empty()) return std::string(kind);
-        std::string name;
-        name.reserve(prefix.size() + kind.size());
-        name.append(prefix).append(kind);
-        return name;
+        parts.name = KindName(sampleValueOf(varType).kind);
+        return parts;
     }
-
     // A failure to reach the defined type is answered by the placeholder, never passed on.
-    const Expected<TypeEntry> referenced = type.ReferencedType();
-    if (!referenced) return std::string(UnreachableTypeName);
+    Expected<TypeEntry> referenced = type.ReferencedType();
+    if (!referenced) return VarTypeNameParts{{}, UnreachableTypeName, std::nullopt};
+    parts.referenced = std::move(*referenced);
+    parts.name = parts.referenced->Name();
+    return parts;
+}
+
+bool VarTypeNameParts::is(std::string_view whole) const {
+    return whole.size() == prefix.size() + name.size() && equalsIgnoringCase(whole.substr(0, prefix.size()), prefix) &&
+           equalsIgnoringCase(whole.substr(prefix.size()), name);
+}
+
+Expected<std::string> GetVarTypeName(const TypeRef& type) {
+    const VarTypeNameParts parts = VANTREL_TRY(VarTypeNamePartsOf(type));
     std::string name;
-    name.reserve(prefix.size() + referenced->Name().size());
-    name.append(prefix).append(referenced->Name());
+    name.reserve(parts.prefix.size() + parts.name.size());
+    name.append(parts.prefix).append(parts.name);
     return name;
 }
 

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "typelib/file/Error.h"
+#include "typelib/TypeLibrary.h"
 
 namespace vantrel {
 
@@ -25,5 +27,17 @@ std::string_view ArrayPrefix(uint16_t varType);
 
 // The element code: the array bits cleared, the by-ref and top bits kept.
 uint16_t ElementCode(uint16_t varType);
+
+// A type reference's display name as `prefix` followed by `name`, for a page that writes
+// it where it goes rather than into a string of its own. `referenced` holds the library
+// that a defined type's name lies in.
+struct VarTypeNameParts {
+    std::string_view prefix;
+    std::string_view name;
+    std::optional<TypeEntry> referenced;
+
+    bool is(std::string_view whole) const;  // ignoring case
+};
+Expected<VarTypeNameParts> VarTypeNamePartsOf(const TypeRef& type);
 
 }  // namespace vantrel
