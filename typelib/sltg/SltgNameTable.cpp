@@ -38,30 +38,13 @@ void visitSltgNameTexts(const ByteReader& names, const std::function<void(std::s
     }
 }
 
-uint32_t SltgNameTable::slot(uint16_t offset) const {
-    const std::unique_ptr<uint32_t[]>& page = slotPages_[offset >> SlotPageBits];
-    return page ? page[offset & (SlotPageSize - 1)] : 0;
-}
-
-void SltgNameTable::setSlot(uint16_t offset, uint32_t value) {
-    std::unique_ptr<uint32_t[]>& page = slotPages_[offset >> SlotPageBits];
-    if (!page) page = std::make_unique<uint32_t[]>(SlotPageSize);
-    page[offset & (SlotPageSize - 1)] = value;
-}
-
 Expected<std::string_view> SltgNameTable::pooledName(uint16_t offset) {
     if (offset >= 0xFFFE) return std::string_view();
-    const bool cached = (offset >> SlotPageBits) < slotPages_.size();
-    if (cached) {
-        if (const uint32_t known = slot(offset)) return decoded_[known - 1];
-    }
+    if (const auto found = decoded_.find(offset); found != decoded_.end()) return found->second;
     const std::string_view raw = VANTREL_TRY(rawText(offset));
     const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(raw.data()), raw.size());
     const std::string_view text = isAscii(bytes) ? pool_.add(raw) : pool_.add(decodeText(bytes, codePage_));
-    if (cached) {
-        decoded_.push_back(text);
-        setSlot(offset, static_cast<uint32_t>(decoded_.size()));
-    }
+    decoded_.emplace(offset, text);
     return text;
 }
 

@@ -6,11 +6,10 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <unordered_map>
 
 #include "typelib/file/ByteReader.h"
 #include "typelib/text/TextPool.h"
@@ -20,8 +19,7 @@ namespace vantrel {
 class SltgNameTable {
 public:
     SltgNameTable(ByteReader table, uint32_t codePage, TextPool& pool)
-        : table_(table), codePage_(codePage), pool_(pool),
-          slotPages_((std::min<size_t>(table.size(), 0x10000) + SlotPageSize - 1) / SlotPageSize) {}
+        : table_(table), codePage_(codePage), pool_(pool) {}
 
     // Offset 0xFFFF and 0xFFFE are no name: "". The view lives as long as the pool.
     Expected<std::string_view> pooledName(uint16_t offset);
@@ -29,22 +27,14 @@ public:
     // The raw bytes of an entry's text, for texts that are not names (import paths).
     Expected<std::string_view> rawText(uint16_t offset) const;
 
-
 private:
-    static constexpr size_t SlotPageBits = 8;
-    static constexpr size_t SlotPageSize = size_t{1} << SlotPageBits;
-
-    // 0 when the entry at `offset` was not decoded yet, else 1 + its index in decoded_.
-    uint32_t slot(uint16_t offset) const;
-    void setSlot(uint16_t offset, uint32_t value);
-
     ByteReader table_;
     uint32_t codePage_;
     TextPool& pool_;
-    // The slots by offset, odd ones too, so that each entry is decoded at most once; in
-    // pages made when first written, as a library's names are looked up a few at a time.
-    std::vector<std::unique_ptr<uint32_t[]>> slotPages_;
-    std::vector<std::string_view> decoded_;
+    // The names decoded so far by offset, so that each entry is decoded at most once: a
+    // map rather than a table of every offset, as listing the types looks up only their
+    // names, spread over the whole table.
+    std::unordered_map<uint16_t, std::string_view> decoded_;
 };
 
 // Each entry's text in table order, as raw bytes: entries are an 8-byte header and a
