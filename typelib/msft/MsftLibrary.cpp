@@ -1,6 +1,5 @@
 #include "typelib/msft/MsftLibrary.h"
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 

@@ -4,7 +4,6 @@
 
 #include "typelib/model/Automation.h"
 #include "typelib/model/TypeDescLookup.h"
-#include "typelib/text/CodePage.h"
 
 namespace vantrel {
 namespace {
