@@ -108,8 +108,16 @@ std::string functionPath(const TypeInfo& type, const FuncDesc& func) {
     return path;
 }
 
+// "#" followed by a number, appended rather than added: "#" + std::to_string(...) trips
+// GCC 12's -Wrestrict at -O3.
+std::string numbered(uint64_t number) {
+    std::string text = "#";
+    text += std::to_string(number);
+    return text;
+}
+
 std::string parameterPath(const std::string& function, const ParamDesc& param, size_t index) {
-    return function + "(" + (param.name.empty() ? "#" + std::to_string(index + 1) : std::string(param.name)) + ")";
+    return function + "(" + (param.name.empty() ? numbered(index + 1) : std::string(param.name)) + ")";
 }
 
 constexpr uint16_t DirectionFlags =
@@ -308,7 +316,7 @@ private:
 
     static std::string entryText(const FuncDesc& func) {
         if (!func.entryName.empty()) return std::string(func.entryName);
-        return func.entryOrdinal ? "#" + std::to_string(*func.entryOrdinal) : std::string();
+        return func.entryOrdinal ? numbered(*func.entryOrdinal) : std::string();
     }
 
     void compareParameters(const std::string& function, const FuncDesc& before, const FuncDesc& after,

@@ -73,9 +73,15 @@ std::string TypeNaming::text(TypeDescId id, int depth) {
     case vt::CArray: {
         std::string out = text(desc.element, depth + 1);
         for (const ArrayBound& bound : desc.bounds) {
-            out += "[" + std::to_string(bound.elements);
-            if (bound.lowerBound != 0) out += "@" + std::to_string(bound.lowerBound);
-            out += "]";
+            // Appended piece by piece: "[" + std::to_string(...) trips GCC 12's -Wrestrict
+            // at -O3.
+            out += '[';
+            out += std::to_string(bound.elements);
+            if (bound.lowerBound != 0) {
+                out += '@';
+                out += std::to_string(bound.lowerBound);
+            }
+            out += ']';
         }
         return out;
     }

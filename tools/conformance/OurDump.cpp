@@ -90,8 +90,13 @@ private:
         case vt::SafeArray: return "safearray(" + typeText(from, desc.element, depth + 1) + ")";
         case vt::CArray: {
             std::string text = "carray(" + typeText(from, desc.element, depth + 1);
-            for (const ArrayBound& bound : desc.bounds)
-                text += ";" + std::to_string(bound.elements) + "@" + std::to_string(bound.lowerBound);
+            // Appended piece by piece: ";" + std::to_string(...) trips GCC 12's -Wrestrict at -O3.
+            for (const ArrayBound& bound : desc.bounds) {
+                text += ';';
+                text += std::to_string(bound.elements);
+                text += '@';
+                text += std::to_string(bound.lowerBound);
+            }
             return text + ")";
         }
         case vt::UserDefined: return "udt(" + handleText(from, desc.type) + ")";
