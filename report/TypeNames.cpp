@@ -94,9 +94,9 @@ bool VarTypeNameParts::is(std::string_view whole) const {
 
 Expected<std::string> GetVarTypeName(const TypeRef& type) {
     const VarTypeNameParts parts = VANTREL_TRY(VarTypeNamePartsOf(type));
-    std::string name;
-    name.reserve(parts.prefix.size() + parts.name.size());
-    name.append(parts.prefix).append(parts.name);
+    // Most names have no prefix: one copy, made where the result lies.
+    Expected<std::string> name{std::string(parts.name)};
+    if (!parts.prefix.empty()) name->insert(0, parts.prefix);
     return name;
 }
 
