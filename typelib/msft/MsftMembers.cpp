@@ -158,6 +158,11 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
     size_t budget = block.records.size();
     FunctionReader functions(tables, kind);
     type.funcs.reserve(entry.funcCount);
+    // Room for as many parameters as the records could hold beyond their fixed parts, so
+    // that the array is not moved as it grows; bounded by the block's size.
+    type.params.reserve(static_cast<size_t>(
+        (static_cast<int64_t>(block.records.size()) - int64_t{entry.funcCount} * kFuncRecordFixedSize -
+         int64_t{entry.varCount} * kVarRecordFixedSize) / kParamRecordSize));
     std::vector<size_t> paramCounts(entry.funcCount);
     for (size_t k = 0; k < entry.funcCount; ++k) {
         ByteReader record;
