@@ -39,6 +39,12 @@ struct TypeLibrary::ViewCache {
     };
     std::vector<Kept> recent;  // oldest first
 
+    const MemberView* find(SearchData type) const {
+        for (auto kept = recent.rbegin(); kept != recent.rend(); ++kept)
+            if (kept->type == type) return kept->view.get();
+        return nullptr;
+    }
+
     // The pointer is good until the next call.
     Expected<const MemberView*> viewOf(const std::shared_ptr<const LoadedLibrary>& library,
                                        SearchData type) {
@@ -46,9 +52,9 @@ struct TypeLibrary::ViewCache {
             return makeError(errc::ElementNotFound, "There is no type number " +
                                                         std::to_string(type) +
                                                         " in the type library " + library->path);
-        for (auto kept = recent.rbegin(); kept != recent.rend(); ++kept)
-            if (kept->type == type) return kept->view.get();
-        MemberView built = VANTREL_TRY(buildMemberView(TypeEntry(library, type)));
+        if (const MemberView* kept = find(type)) return kept;
+        MemberView built =
+            VANTREL_TRY(buildMemberView(TypeEntry(library, type), [this](SearchData other) { return find(other); }));
         if (recent.size() == KeptViews) recent.erase(recent.begin());
         recent.push_back({type, std::make_unique<const MemberView>(std::move(built))});
         return recent.back().view.get();

@@ -112,6 +112,10 @@ public:
         view_.members.reserve(view_.members.size() + count);
     }
 
+    // Starts from a view built before, whole: only on an empty builder, and only for
+    // members that join no accessors with those that follow.
+    void startWith(const MemberView& view) { view_ = view; }
+
     MemberView finish() { return std::move(view_); }
 
 private:
@@ -236,11 +240,24 @@ Expected<std::optional<TypeEntry>> coclassInterface(const TypeEntry& coclass,
     return std::optional<TypeEntry>(std::move(found).value());
 }
 
-Expected<void> addCoclassMembers(ViewBuilder& builder, const TypeEntry& coclass) {
+// The view of `type` that `built` holds, when `type` lives in `library`.
+const MemberView* viewBuiltBefore(const TypeEntry& type, const LoadedLibrary& library,
+                                  const BuiltViewLookup& built) {
+    if (!built || type.library().get() != &library) return nullptr;
+    return built(type.index());
+}
+
+Expected<void> addCoclassMembers(ViewBuilder& builder, const TypeEntry& coclass, const BuiltViewLookup& built) {
     const std::vector<ImplType>& implTypes = coclass.info().implTypes;
     const std::optional<TypeEntry> incoming =
         VANTREL_TRY(coclassInterface(coclass, pickInterface(implTypes, false)));
-    if (incoming) VANTREL_CHECK(addInterfaceMembers(builder, *incoming));
+    if (incoming) {
+        if (const MemberView* view = viewBuiltBefore(*incoming, *coclass.library(), built)) {
+            builder.startWith(*view);
+        } else {
+            VANTREL_CHECK(addInterfaceMembers(builder, *incoming));
+        }
+    }
     const std::optional<TypeEntry> events =
         VANTREL_TRY(coclassInterface(coclass, pickInterface(implTypes, true)));
     if (events) builder.addEvents(VANTREL_TRY(interfaceFunctions(*events)));
@@ -277,7 +294,7 @@ void ViewMember::describe(MemberItem& item, size_t position, bool fullView) cons
     item.restricted = restricted;
 }
 
-Expected<MemberView> buildMemberView(const TypeEntry& type) {
+Expected<MemberView> buildMemberView(const TypeEntry& type, const BuiltViewLookup& built) {
     const TypeInfo& info = type.info();
     const MembersRef members = info.members();
     if (members.damaged()) return typeMembersError(type, *members.error());
@@ -285,7 +302,7 @@ Expected<MemberView> buildMemberView(const TypeEntry& type) {
     switch (info.kind) {
         case TypeKind::Interface:
         case TypeKind::Dispatch: VANTREL_CHECK(addInterfaceMembers(builder, type)); break;
-        case TypeKind::Coclass: VANTREL_CHECK(addCoclassMembers(builder, type)); break;
+        case TypeKind::Coclass: VANTREL_CHECK(addCoclassMembers(builder, type, built)); break;
         case TypeKind::Module: addModuleMembers(builder, type, members); break;
         case TypeKind::Enum:
         case TypeKind::Record:

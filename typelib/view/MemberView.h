@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -60,11 +61,16 @@ struct MemberView {
     std::vector<ViewMember> members;  // the full view, every member
 };
 
+// The view already built of another type of the same library (by type index), or null.
+using BuiltViewLookup = std::function<const MemberView*(int32_t typeIndex)>;
+
 // Interface: its bases' functions then its own. Dual and dispinterface: the dispatch
 // view (a dispinterface's properties after its functions). Coclass: its default
-// interface's view, then the functions of its default source interface as events.
+// interface's view, then the functions of its default source interface as events; the
+// interface's view is taken from `built` when it has it, since a library usually lists a
+// coclass right after its interface and a click on one often follows a click on the other.
 // Enumeration: constants. Module: functions, then variables (constants as constants).
 // Record and union: fields as properties. Alias: nothing.
-Expected<MemberView> buildMemberView(const TypeEntry& type);
+Expected<MemberView> buildMemberView(const TypeEntry& type, const BuiltViewLookup& built = {});
 
 }  // namespace vantrel
