@@ -2,10 +2,13 @@
 // as one numbered line; the sections are then joined into the page.
 #include "report/MemberReport.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "report/HtmlEscape.h"
 #include "report/InvokeInfo.h"
@@ -97,43 +100,79 @@ Expected<void> appendNameAndParameters(std::string& out, const MemberItem& membe
     return {};
 }
 
-class SectionWriter {
-public:
-    SectionWriter(const TypeLibrary& library, SearchData type)
-        : library_(library), type_(type), sizeLimit_(maxPageSize(library.info().sourceSize)) {}
+// The page's fixed pieces, in order, around the outside texts and the section texts.
+constexpr std::string_view PageStart = "<html>\r\n<head><title>";
+constexpr std::string_view TitleEnd = " members</title></head>";
+constexpr std::string_view HeadingStart = "<h3>Properties, Methods, Events and Constants of ";
+constexpr std::string_view HeadingTypeStart = "  (";
+constexpr std::string_view HeadingEnd = ")</h3><p>\r\n\r\n";
+constexpr std::array<std::string_view, SectionCount> SectionStarts{
+    "<b><u>Properties:</u></b><p>\r\n<code>",
+    "</code><p><b><u>Methods:</u></b><p><code>",
+    "</code><p><b><u>Events:</u></b><p><code>",
+    "</code><p><b><u>Constants:</u></b><p>",
+};
+constexpr std::string_view PageEnd = "<p></html>";
 
-    Expected<void> add(const MemberItem& member) {
-        const std::string_view memberCaption = caption::Of(member.InvokeKinds);
-        const Section section = sectionFor(memberCaption);
-        if (section == Section::None) return {};
-        const size_t slot = static_cast<size_t>(section) - 1;
-        VANTREL_CHECK(raise(counters_[slot]));
+// What a member line takes on average in large libraries, with some room: the page is
+// reserved once, so that its text is not copied as it grows.
+constexpr size_t ReservedPerMember = 112;
+
+// Writes the page from start to end: the sections one after the other, each member line
+// in its section in member order, numbered within its section. Written in place rather
+// than in a text per section joined at the end: pages of large types run to hundreds of
+// kilobytes.
+class PageWriter {
+public:
+    PageWriter(const TypeLibrary& library, SearchData type, size_t memberCount)
+        : library_(library), type_(type), sizeLimit_(maxPageSize(library.info().sourceSize)) {
+        page_.reserve(static_cast<size_t>(std::min<uint64_t>(sizeLimit_, memberCount * ReservedPerMember)) + 1024);
+    }
+
+    void heading(const std::string& strDLLName, const std::string& strTypeName, const std::string& strCurrentDLL) {
+        page_ += PageStart;
+        AppendHtmlEscaped(page_, strCurrentDLL);
+        page_ += TitleEnd;
+        page_ += HeadingStart;
+        AppendHtmlEscaped(page_, strDLLName);
+        page_ += HeadingTypeStart;
+        AppendHtmlEscaped(page_, strTypeName);
+        page_ += HeadingEnd;
+        sectionStart_ = page_.size();
+    }
+
+    void startSection(Section section) {
+        linesBefore_ += page_.size() - sectionStart_;
+        page_ += SectionStarts[static_cast<size_t>(section) - 1];
+        sectionStart_ = page_.size();
+        counter_ = 0;
+    }
+
+    Expected<void> add(Section section, std::string_view memberCaption, const MemberItem& member) {
+        VANTREL_CHECK(raise(counter_));
         VANTREL_CHECK(checkSize());
-        std::string& out = texts_[slot];
         switch (section) {
-            case Section::Properties:
-                return appendProperty(out, counters_[slot], memberCaption, member);
-            case Section::Methods: return appendMethod(out, counters_[slot], member);
-            case Section::Events: return appendEvent(out, counters_[slot], member);
-            case Section::Constants: appendConstant(out, counters_[slot], member); return {};
+            case Section::Properties: return appendProperty(page_, counter_, memberCaption, member);
+            case Section::Methods: return appendMethod(page_, counter_, member);
+            case Section::Events: return appendEvent(page_, counter_, member);
+            case Section::Constants: appendConstant(page_, counter_, member); return {};
             case Section::None: break;
         }
         return {};
     }
 
-    const std::string& text(Section section) const {
-        return texts_[static_cast<size_t>(section) - 1];
+    std::string finish() {
+        page_ += PageEnd;
+        return std::move(page_);
     }
 
 private:
-    // Before each line: the page so far within maxPageSize.
+    // Before each line: the member lines so far within maxPageSize.
     Expected<void> checkSize() const {
-        const uint64_t limit = sizeLimit_;
-        size_t size = 0;
-        for (const std::string& text : texts_) size += text.size();
-        if (size <= limit) return {};
+        const uint64_t size = linesBefore_ + (page_.size() - sectionStart_);
+        if (size <= sizeLimit_) return {};
         return makeError(errc::Overflow, "The page of type '" + std::string(library_.info().types[static_cast<size_t>(type_)].name) +
-                                             "' would be larger than " + byteCount(limit) +
+                                             "' would be larger than " + byteCount(sizeLimit_) +
                                              ", the most a type library of " + byteCount(library_.info().sourceSize) +
                                              " may fill: its members repeat long names.");
     }
@@ -192,54 +231,11 @@ private:
     const TypeLibrary& library_;
     SearchData type_;
     uint64_t sizeLimit_;
-    std::array<int32_t, SectionCount> counters_{};
-    std::array<std::string, SectionCount> texts_;
+    std::string page_;
+    size_t sectionStart_ = 0;  // where the current section's lines begin
+    uint64_t linesBefore_ = 0;  // the bytes of the lines of the sections before it
+    int32_t counter_ = 0;
 };
-
-// The page's fixed pieces, in order, around the outside texts and the section texts.
-constexpr std::string_view PageStart = "<html>\r\n<head><title>";
-constexpr std::string_view TitleEnd = " members</title></head>";
-constexpr std::string_view HeadingStart = "<h3>Properties, Methods, Events and Constants of ";
-constexpr std::string_view HeadingTypeStart = "  (";
-constexpr std::string_view HeadingEnd = ")</h3><p>\r\n\r\n";
-constexpr std::string_view PropertiesStart = "<b><u>Properties:</u></b><p>\r\n<code>";
-constexpr std::string_view MethodsStart = "</code><p><b><u>Methods:</u></b><p><code>";
-constexpr std::string_view EventsStart = "</code><p><b><u>Events:</u></b><p><code>";
-constexpr std::string_view ConstantsStart = "</code><p><b><u>Constants:</u></b><p>";
-constexpr std::string_view PageEnd = "<p></html>";
-
-std::string assemblePage(const SectionWriter& sections, const std::string& strDLLName,
-                         const std::string& strTypeName, const std::string& strCurrentDLL) {
-    const std::string& properties = sections.text(Section::Properties);
-    const std::string& methods = sections.text(Section::Methods);
-    const std::string& events = sections.text(Section::Events);
-    const std::string& constants = sections.text(Section::Constants);
-
-    std::string page;
-    page.reserve(PageStart.size() + HtmlEscapedSize(strCurrentDLL) + TitleEnd.size() +
-                 HeadingStart.size() + HtmlEscapedSize(strDLLName) + HeadingTypeStart.size() +
-                 HtmlEscapedSize(strTypeName) + HeadingEnd.size() + PropertiesStart.size() +
-                 properties.size() + MethodsStart.size() + methods.size() + EventsStart.size() +
-                 events.size() + ConstantsStart.size() + constants.size() + PageEnd.size());
-    page += PageStart;
-    AppendHtmlEscaped(page, strCurrentDLL);
-    page += TitleEnd;
-    page += HeadingStart;
-    AppendHtmlEscaped(page, strDLLName);
-    page += HeadingTypeStart;
-    AppendHtmlEscaped(page, strTypeName);
-    page += HeadingEnd;
-    page += PropertiesStart;
-    page += properties;
-    page += MethodsStart;
-    page += methods;
-    page += EventsStart;
-    page += events;
-    page += ConstantsStart;
-    page += constants;
-    page += PageEnd;
-    return page;
-}
 
 }  // namespace
 
@@ -248,9 +244,22 @@ Expected<std::string> GetProperties(const TypeLibrary& library, const std::strin
                                     const std::string& strCurrentDLL) {
     const SearchData type = VANTREL_TRY(library.FindType(strTypeName, AllTypesFilter));
     const Collection<MemberItem> members = VANTREL_TRY(library.GetMembers(type, MemberViewFlag));
-    SectionWriter sections(library, type);
-    for (const MemberItem& member : members.items()) VANTREL_CHECK(sections.add(member));
-    return assemblePage(sections, strDLLName, strTypeName, strCurrentDLL);
+    const std::vector<MemberItem>& items = members.items();
+    // Each member's caption and section, found once; each section is then written in turn.
+    std::vector<std::pair<std::string_view, Section>> routes;
+    routes.reserve(items.size());
+    for (const MemberItem& member : items) {
+        const std::string_view memberCaption = caption::Of(member.InvokeKinds);
+        routes.emplace_back(memberCaption, sectionFor(memberCaption));
+    }
+    PageWriter page(library, type, items.size());
+    page.heading(strDLLName, strTypeName, strCurrentDLL);
+    for (const Section section : {Section::Properties, Section::Methods, Section::Events, Section::Constants}) {
+        page.startSection(section);
+        for (size_t i = 0; i < items.size(); ++i)
+            if (routes[i].second == section) VANTREL_CHECK(page.add(section, routes[i].first, items[i]));
+    }
+    return page.finish();
 }
 
 }  // namespace vantrel
