@@ -33,15 +33,29 @@ bool holdsEntityChar(uint64_t word) {
     return (holdsByte('&') | holdsByte('<') | holdsByte('>')) != 0;
 }
 
-// The position of the first character that needs an entity, or the text's size.
-size_t firstEntityChar(std::string_view text) {
-    size_t i = 0;
-    for (uint64_t word = 0; i + sizeof word <= text.size(); i += sizeof word) {
-        std::memcpy(&word, text.data() + i, sizeof word);
-        if (holdsEntityChar(word)) break;
-    }
+size_t firstEntityCharFrom(std::string_view text, size_t i) {
     while (i < text.size() && !needsEntity(text[i])) ++i;
     return i;
+}
+
+// The position of the first character that needs an entity, or the text's size.
+size_t firstEntityChar(std::string_view text) {
+    const size_t size = text.size();
+    size_t i = 0;
+    for (uint64_t word = 0; i + sizeof word <= size; i += sizeof word) {
+        std::memcpy(&word, text.data() + i, sizeof word);
+        if (holdsEntityChar(word)) return firstEntityCharFrom(text, i);
+    }
+    // Most names are shorter than a word: four to seven bytes left are checked as their
+    // first and last four, which may overlap.
+    if (size - i >= 4) {
+        uint32_t head = 0;
+        uint32_t tail = 0;
+        std::memcpy(&head, text.data() + i, sizeof head);
+        std::memcpy(&tail, text.data() + size - sizeof tail, sizeof tail);
+        if (!holdsEntityChar(head | (uint64_t{tail} << 32))) return size;
+    }
+    return firstEntityCharFrom(text, i);
 }
 
 }  // namespace
@@ -49,14 +63,19 @@ size_t firstEntityChar(std::string_view text) {
 void AppendHtmlEscaped(std::string& out, std::string_view text) {
     // Most names hold no special character: look for one eight bytes at a time, and copy
     // the runs between them in one piece.
+    size_t i = firstEntityChar(text);
+    if (i == text.size()) {
+        out.append(text.data(), text.size());
+        return;
+    }
     size_t runStart = 0;
-    for (size_t i = firstEntityChar(text); i < text.size(); ++i) {
+    for (; i < text.size(); ++i) {
         if (!needsEntity(text[i])) continue;
-        out.append(text, runStart, i - runStart);
+        out.append(text.data() + runStart, i - runStart);
         out.append(entityFor(text[i]));
         runStart = i + 1;
     }
-    out.append(text, runStart, text.size() - runStart);
+    out.append(text.data() + runStart, text.size() - runStart);
 }
 
 std::string HtmlEscaped(std::string_view text) {

@@ -69,7 +69,7 @@ void appendNumber(std::string& out, int32_t number) {
 
 void appendTypeName(std::string& out, const VarTypeNameParts& typeName) {
     out += "<font color=blue>";
-    AppendHtmlEscaped(out, typeName.prefix);
+    out += typeName.prefix;  // one of a few fixed texts, none with a character to escape
     AppendHtmlEscaped(out, typeName.name);
     out += "</font>";
 }

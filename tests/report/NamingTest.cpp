@@ -108,7 +108,7 @@ TEST(VarTypeBits, ElementCodeKeepsByRefAndTopBitsAndPrefixPrefersArray) {
 }
 
 TEST(HtmlEscape, OnlyAmpersandAndAngleBracketsChange) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    std::vector<std::pair<std::string, std::string>> cases = {
         {"", ""},
         {"Plain_Name1", "Plain_Name1"},
         {"<script>", "&lt;script&gt;"},
@@ -121,6 +121,15 @@ TEST(HtmlEscape, OnlyAmpersandAndAngleBracketsChange) {
         {"Gr\xC3\xBC\xC3\x9F" "e&", "Gr\xC3\xBC\xC3\x9F" "e&amp;"},
         {std::string("a\0b", 3), std::string("a\0b", 3)},
     };
+    // One special character at every place of texts up to three words long: the checks
+    // run a word, then a part word, at a time.
+    for (size_t length = 1; length <= 24; ++length) {
+        for (size_t at = 0; at < length; ++at) {
+            std::string text(length, 'a');
+            text[at] = '>';
+            cases.emplace_back(text, text.substr(0, at) + "&gt;" + text.substr(at + 1));
+        }
+    }
     for (const auto& [text, escaped] : cases) {
         EXPECT_EQ(HtmlEscaped(text), escaped) << text;
         EXPECT_EQ(HtmlEscapedSize(text), escaped.size()) << text;
