@@ -95,7 +95,7 @@ bool VarTypeNameParts::is(std::string_view whole) const {
 Expected<std::string> GetVarTypeName(const TypeRef& type) {
     const VarTypeNameParts parts = VANTREL_TRY(VarTypeNamePartsOf(type));
     // Most names have no prefix: one copy, made where the result lies.
-    Expected<std::string> name{std::string(parts.name)};
+    Expected<std::string> name(std::in_place, parts.name);
     if (!parts.prefix.empty()) name->insert(0, parts.prefix);
     return name;
 }

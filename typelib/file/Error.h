@@ -37,6 +37,9 @@ template <class T>
 class [[nodiscard]] Expected {
 public:
     Expected(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    // The value made where it lies, from `args`.
+    template <class... Args>
+    explicit Expected(std::in_place_t, Args&&... args) : state_(std::in_place_index<0>, std::forward<Args>(args)...) {}
     Expected(Error error) : state_(std::in_place_index<1>, std::move(error)) {}
 
     explicit operator bool() const { return state_.index() == 0; }
