@@ -1,5 +1,5 @@
-// The member report page: one pass over a type's members sorts each into its section
-// as one numbered line; the sections are then joined into the page.
+// The member report page: each of a type's members is sorted into its section, and the
+// sections are written in turn, each member as one numbered line.
 #include "report/MemberReport.h"
 
 #include <algorithm>
@@ -138,13 +138,13 @@ public:
         page_ += HeadingTypeStart;
         AppendHtmlEscaped(page_, strTypeName);
         page_ += HeadingEnd;
-        sectionStart_ = page_.size();
+        fixedBytes_ = page_.size();
     }
 
     void startSection(Section section) {
-        linesBefore_ += page_.size() - sectionStart_;
-        page_ += SectionStarts[static_cast<size_t>(section) - 1];
-        sectionStart_ = page_.size();
+        const std::string_view start = SectionStarts[static_cast<size_t>(section) - 1];
+        page_ += start;
+        fixedBytes_ += start.size();
         counter_ = 0;
     }
 
@@ -169,8 +169,7 @@ public:
 private:
     // Before each line: the member lines so far within maxPageSize.
     Expected<void> checkSize() const {
-        const uint64_t size = linesBefore_ + (page_.size() - sectionStart_);
-        if (size <= sizeLimit_) return {};
+        if (page_.size() - fixedBytes_ <= sizeLimit_) return {};
         return makeError(errc::Overflow, "The page of type '" + std::string(library_.info().types[static_cast<size_t>(type_)].name) +
                                              "' would be larger than " + byteCount(sizeLimit_) +
                                              ", the most a type library of " + byteCount(library_.info().sourceSize) +
@@ -232,9 +231,8 @@ private:
     SearchData type_;
     uint64_t sizeLimit_;
     std::string page_;
-    size_t sectionStart_ = 0;  // where the current section's lines begin
-    uint64_t linesBefore_ = 0;  // the bytes of the lines of the sections before it
-    int32_t counter_ = 0;
+    size_t fixedBytes_ = 0;  // of the heading and the section starts: the rest is member lines
+    int32_t counter_ = 0;  // the current section's lines
 };
 
 }  // namespace

@@ -24,6 +24,11 @@ struct MemberBlock {
     int32_t recordOffset(size_t k) const { return arrays.i32Unchecked(4 * (2 * count + k)); }
 };
 
+// The bytes the fixed parts of a type's records take: each function's and each variable's.
+int64_t fixedRecordBytes(const MsftTypeInfoEntry& entry) {
+    return int64_t{entry.funcCount} * kFuncRecordFixedSize + int64_t{entry.varCount} * kVarRecordFixedSize;
+}
+
 Expected<MemberBlock> locateBlock(const ByteReader& blob, const MsftTypeInfoEntry& entry) {
     MemberBlock block;
     block.count = size_t{entry.funcCount} + entry.varCount;
@@ -37,7 +42,7 @@ Expected<MemberBlock> locateBlock(const ByteReader& blob, const MsftTypeInfoEntr
                        " starts at offset " + groupedNumber(static_cast<uint64_t>(start)));
     }
     // Each function needs at least its fixed part, each variable too.
-    if (int64_t{entry.funcCount} * kFuncRecordFixedSize + int64_t{entry.varCount} * kVarRecordFixedSize > recordBytes) {
+    if (fixedRecordBytes(entry) > recordBytes) {
         return damaged("it claims more members than its member block holds");
     }
     block.records = VANTREL_TRY(blob.sub(int64_t{start} + 4, recordBytes, "the member block"));
@@ -160,9 +165,8 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
     type.funcs.reserve(entry.funcCount);
     // Room for as many parameters as the records could hold beyond their fixed parts, so
     // that the array is not moved as it grows; bounded by the block's size.
-    type.params.reserve(static_cast<size_t>(
-        (static_cast<int64_t>(block.records.size()) - int64_t{entry.funcCount} * kFuncRecordFixedSize -
-         int64_t{entry.varCount} * kVarRecordFixedSize) / kParamRecordSize));
+    type.params.reserve(
+        static_cast<size_t>((static_cast<int64_t>(block.records.size()) - fixedRecordBytes(entry)) / kParamRecordSize));
     std::vector<size_t> paramCounts(entry.funcCount);
     for (size_t k = 0; k < entry.funcCount; ++k) {
         ByteReader record;
