@@ -78,12 +78,14 @@ void appendTypeName(std::string& out, const VarTypeNameParts& typeName) {
 Expected<void> appendParameters(std::string& out, const MemberEntry& entry) {
     const int16_t count = VANTREL_TRY(entry.Parameters.Count());
     const auto& parameters = entry.Parameters.items();
+    VarTypeNameParts typeName;
     // i stays within 1..count, a valid 1-based 16-bit index into the list.
     for (int32_t i = 1; i <= count;) {
         const ParameterEntry& parameter = parameters[static_cast<size_t>(i) - 1];
         AppendHtmlEscaped(out, parameter.Name);
         out += " As ";
-        appendTypeName(out, VANTREL_TRY(VarTypeNamePartsOf(parameter.Type)));
+        VANTREL_CHECK(FillVarTypeNameParts(parameter.Type, typeName));
+        appendTypeName(out, typeName);
         if (i < count) out += ", ";
         VANTREL_CHECK(raise(i));
     }
@@ -190,7 +192,9 @@ private:
         VANTREL_CHECK(appendNameAndParameters(out, member, entry));
         // A property shows its type even when it is named "Empty".
         out += " As ";
-        appendTypeName(out, VANTREL_TRY(VarTypeNamePartsOf(entry.ReturnType)));
+        VarTypeNameParts returnType;
+        VANTREL_CHECK(FillVarTypeNameParts(entry.ReturnType, returnType));
+        appendTypeName(out, returnType);
         out += "<br>";
         return {};
     }
@@ -198,7 +202,8 @@ private:
     Expected<void> appendMethod(std::string& out, int32_t number, const MemberItem& member) const {
         const MemberEntry entry = VANTREL_TRY(entryOf(member));
         // The return type decides between sub and function, so it is named first.
-        const VarTypeNameParts returnType = VANTREL_TRY(VarTypeNamePartsOf(entry.ReturnType));
+        VarTypeNameParts returnType;
+        VANTREL_CHECK(FillVarTypeNameParts(entry.ReturnType, returnType));
         const bool isSub = returnType.is("Empty");
         appendNumber(out, number);
         out += isSub ? ") <font color=blue> Sub </font>" : ") <font color=blue> Function </font>";

@@ -69,22 +69,27 @@ std::string SampleTypeName(const SampleValue& value) {
     return name;
 }
 
-Expected<VarTypeNameParts> VarTypeNamePartsOf(const TypeRef& type) {
-    const uint16_t varType = VANTREL_TRY(NarrowVarType(type.VarType()));
-    VarTypeNameParts parts;
+Expected<void> FillVarTypeNameParts(const TypeRef& type, VarTypeNameParts& parts) {
+    const int32_t wide = type.VarType();
+    if (static_cast<int16_t>(wide) != wide) return NarrowVarType(wide).error();
+    const auto varType = static_cast<uint16_t>(wide);
     parts.prefix = ArrayPrefix(varType);
+    parts.referenced.reset();
     if (ElementCode(varType) != 0) {
         // The kind name of the sample value: a type without a prefix is no array, and an
         // array's element is named without the "()" of the array sample's kind name.
         parts.name = KindName(sampleValueOf(varType).kind);
-        return parts;
+        return {};
     }
     // A failure to reach the defined type is answered by the placeholder, never passed on.
     Expected<TypeEntry> referenced = type.ReferencedType();
-    if (!referenced) return VarTypeNameParts{{}, UnreachableTypeName, std::nullopt};
-    parts.referenced = std::move(*referenced);
-    parts.name = parts.referenced->Name();
-    return parts;
+    if (!referenced) {
+        parts.prefix = {};
+        parts.name = UnreachableTypeName;
+        return {};
+    }
+    parts.name = parts.referenced.emplace(std::move(*referenced)).Name();
+    return {};
 }
 
 bool VarTypeNameParts::is(std::string_view whole) const {
@@ -93,10 +98,15 @@ bool VarTypeNameParts::is(std::string_view whole) const {
 }
 
 Expected<std::string> GetVarTypeName(const TypeRef& type) {
-    const VarTypeNameParts parts = VANTREL_TRY(VarTypeNamePartsOf(type));
-    // Most names have no prefix: one copy, made where the result lies.
-    Expected<std::string> name(std::in_place, parts.name);
-    if (!parts.prefix.empty()) name->insert(0, parts.prefix);
+    Expected<std::string> name(std::in_place);
+    VarTypeNameParts parts;
+    if (Expected<void> filled = FillVarTypeNameParts(type, parts); !filled) {
+        name = filled.error();
+        return name;
+    }
+    // Made where the result lies: one copy of each piece.
+    name->reserve(parts.prefix.size() + parts.name.size());
+    name->append(parts.prefix).append(parts.name);
     return name;
 }
 

@@ -38,6 +38,8 @@ struct VarTypeNameParts {
 
     bool is(std::string_view whole) const;  // ignoring case
 };
-Expected<VarTypeNameParts> VarTypeNamePartsOf(const TypeRef& type);
+// Filled where the caller keeps it: every parameter of every page and walk comes here, and
+// a result handed back piece by piece costs more than the look-ups that make it.
+Expected<void> FillVarTypeNameParts(const TypeRef& type, VarTypeNameParts& parts);
 
 }  // namespace vantrel

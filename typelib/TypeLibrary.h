@@ -78,7 +78,14 @@ struct SampleValue {
 };
 
 // The sample value of a type whose Automation code is `varType`.
-SampleValue sampleValueOf(int32_t varType);
+inline SampleValue sampleValueOf(int32_t varType) {
+    SampleValue sample;
+    sample.kind = static_cast<uint16_t>(varType & vt::TypeMask);
+    // A declared void holds no value either.
+    if (sample.kind == vt::Void) sample.kind = vt::Empty;
+    sample.isArray = (varType & (vt::Array | vt::Vector)) != 0;
+    return sample;
+}
 
 class TypeRef {
 public:

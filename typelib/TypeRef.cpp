@@ -65,15 +65,6 @@ int32_t TypeRef::VarType() const {
     return automationVarType(library_->info, type_);
 }
 
-SampleValue sampleValueOf(int32_t varType) {
-    SampleValue sample;
-    sample.kind = static_cast<uint16_t>(varType & vt::TypeMask);
-    // A declared void holds no value either.
-    if (sample.kind == vt::Void) sample.kind = vt::Empty;
-    sample.isArray = (varType & (vt::Array | vt::Vector)) != 0;
-    return sample;
-}
-
 SampleValue TypeRef::TypedValue() const { return sampleValueOf(VarType()); }
 
 Expected<TypeEntry> TypeRef::ReferencedType() const {
