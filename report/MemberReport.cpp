@@ -153,14 +153,18 @@ public:
     Expected<void> add(Section section, std::string_view memberCaption, const MemberItem& member) {
         VANTREL_CHECK(raise(counter_));
         VANTREL_CHECK(checkSize());
-        switch (section) {
-            case Section::Properties: return appendProperty(page_, counter_, memberCaption, member);
-            case Section::Methods: return appendMethod(page_, counter_, member);
-            case Section::Events: return appendEvent(page_, counter_, member);
-            case Section::Constants: appendConstant(page_, counter_, member); return {};
-            case Section::None: break;
+        if (section == Section::Constants) {
+            appendConstant(page_, counter_, member);
+            return {};
         }
-        return {};
+        if (section == Section::None) return {};
+        // Read where GetMember made it: moving a signature out costs more than its look-up.
+        const Expected<MemberEntry> entry =
+            library_.GetMember(type_, AnyInvokeKind, member.MemberId, std::string());
+        if (!entry) return entry.error();
+        if (section == Section::Properties) return appendProperty(page_, counter_, memberCaption, member, *entry);
+        if (section == Section::Methods) return appendMethod(page_, counter_, member, *entry);
+        return appendEvent(page_, counter_, member, *entry);
     }
 
     std::string finish() {
@@ -178,13 +182,8 @@ private:
                                              " may fill: its members repeat long names.");
     }
 
-    Expected<MemberEntry> entryOf(const MemberItem& member) const {
-        return library_.GetMember(type_, AnyInvokeKind, member.MemberId, std::string());
-    }
-
-    Expected<void> appendProperty(std::string& out, int32_t number, std::string_view memberCaption,
-                                  const MemberItem& member) const {
-        const MemberEntry entry = VANTREL_TRY(entryOf(member));
+    static Expected<void> appendProperty(std::string& out, int32_t number, std::string_view memberCaption,
+                                         const MemberItem& member, const MemberEntry& entry) {
         appendNumber(out, number);
         out += ") <font color=blue>";
         out += memberCaption;
@@ -199,8 +198,8 @@ private:
         return {};
     }
 
-    Expected<void> appendMethod(std::string& out, int32_t number, const MemberItem& member) const {
-        const MemberEntry entry = VANTREL_TRY(entryOf(member));
+    static Expected<void> appendMethod(std::string& out, int32_t number, const MemberItem& member,
+                                       const MemberEntry& entry) {
         // The return type decides between sub and function, so it is named first.
         VarTypeNameParts returnType;
         VANTREL_CHECK(FillVarTypeNameParts(entry.ReturnType, returnType));
@@ -216,8 +215,8 @@ private:
         return {};
     }
 
-    Expected<void> appendEvent(std::string& out, int32_t number, const MemberItem& member) const {
-        const MemberEntry entry = VANTREL_TRY(entryOf(member));
+    static Expected<void> appendEvent(std::string& out, int32_t number, const MemberItem& member,
+                                      const MemberEntry& entry) {
         appendNumber(out, number);
         out += ") <font color=blue>Event </font>";
         VANTREL_CHECK(appendNameAndParameters(out, member, entry));
