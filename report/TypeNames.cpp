@@ -81,6 +81,10 @@ Expected<void> FillVarTypeNameParts(const TypeRef& type, VarTypeNameParts& parts
         parts.name = KindName(sampleValueOf(varType).kind);
         return {};
     }
+    if (const int32_t local = type.LocalTypeIndex(); local >= 0) {
+        parts.name = type.library()->info.types[static_cast<size_t>(local)].name;
+        return {};
+    }
     // A failure to reach the defined type is answered by the placeholder, never passed on.
     Expected<TypeEntry> referenced = type.ReferencedType();
     if (!referenced) {

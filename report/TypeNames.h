@@ -29,8 +29,8 @@ std::string_view ArrayPrefix(uint16_t varType);
 uint16_t ElementCode(uint16_t varType);
 
 // A type reference's display name as `prefix` followed by `name`, for a page that writes
-// it where it goes rather than into a string of its own. `referenced` holds the library
-// that a defined type's name lies in.
+// it where it goes rather than into a string of its own. `name` lies in the reference's
+// own library, or in the library that `referenced` holds.
 struct VarTypeNameParts {
     std::string_view prefix;
     std::string_view name;

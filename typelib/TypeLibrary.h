@@ -104,6 +104,12 @@ public:
     // or the reference is damaged.
     Expected<TypeEntry> ReferencedType() const;
 
+    // The defined type's index in this reference's own library, for a caller that only
+    // reads it while holding the reference; -1 when it lies in another library or can't be
+    // reached (ReferencedType tells which). Takes no share of the library: a walk names
+    // tens of thousands of types.
+    int32_t LocalTypeIndex() const;
+
     // For tools: the type description, or null for Void().
     const TypeDesc* desc() const;
     const std::shared_ptr<const LoadedLibrary>& library() const { return library_; }

@@ -67,6 +67,14 @@ int32_t TypeRef::VarType() const {
 
 SampleValue TypeRef::TypedValue() const { return sampleValueOf(VarType()); }
 
+int32_t TypeRef::LocalTypeIndex() const {
+    if (isVoid_ || !library_) return -1;
+    const TypeDesc* defined = definedTypeOf(library_->info, type_);
+    if (!defined || defined->type.kind != TypeHandle::Kind::Local) return -1;
+    const int32_t index = defined->type.index;
+    return index >= 0 && static_cast<size_t>(index) < library_->info.types.size() ? index : -1;
+}
+
 Expected<TypeEntry> TypeRef::ReferencedType() const {
     if (isVoid_ || !library_)
         return makeError(errc::ElementNotFound, "A function that returns nothing names no type");

@@ -68,7 +68,9 @@ private:
     }
 
     Expected<void> readAttributes(LibraryInfo& library) {
-        library.name = VANTREL_TRY(names_.pooledName(header_.name));
+        std::string_view name;
+        VANTREL_CHECK(names_.pooledName(header_.name, name));
+        library.name = name;
         library.libid = VANTREL_TRY(readMsftGuid(segments_.guids, header_.libidGuid));
         library.lcid = header_.libraryLcid;
         library.codePage = codePage_;
@@ -91,11 +93,11 @@ private:
         const auto typeError = [&](const Error& error) {
             return damaged("type " + std::to_string(index) + ": " + error.description);
         };
-        Expected<std::string_view> name = names_.pooledName(entry.name);
-        if (!name) return typeError(name.error());
+        std::string_view name;
+        if (Expected<void> named = names_.pooledName(entry.name, name); !named) return typeError(named.error());
         Expected<Guid> guid = readMsftGuid(segments_.guids, entry.guid);
         if (!guid) return typeError(guid.error());
-        type.name = *name;
+        type.name = name;
         type.guid = *guid;
         type.kind = static_cast<TypeKind>(entry.kind());
         type.flags = entry.flags;

@@ -101,7 +101,7 @@ public:
             const size_t at = paramsAt + p * kParamRecordSize;
             ParamDesc& param = params.emplace_back();
             param.type = VANTREL_TRY(tables_.typeDescs.typeOf(record.i32Unchecked(at)));
-            param.name = VANTREL_TRY(tables_.names.pooledName(record.i32Unchecked(at + 4)));
+            VANTREL_CHECK(tables_.names.pooledName(record.i32Unchecked(at + 4), param.name));
             param.flags = static_cast<uint16_t>(record.u32Unchecked(at + 8) & 0xFFFF);
             if (hasDefaults && (param.flags & paramflag::HasDefault)) {
                 const int32_t slot = record.i32Unchecked(defaultsAt + 4 * p);
@@ -175,9 +175,8 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
         const size_t paramsBefore = type.params.size();
         if (Expected<void> read = functions.read(record, f, type.params); !read) return inMember("function", k, read.error());
         paramCounts[k] = type.params.size() - paramsBefore;
-        Expected<std::string_view> name = tables.names.pooledName(block.nameOffset(k));
-        if (!name) return inMember("function", k, name.error());
-        f.name = *name;
+        if (Expected<void> named = tables.names.pooledName(block.nameOffset(k), f.name); !named)
+            return inMember("function", k, named.error());
         f.memberId = block.memberId(k);
     }
     type.linkParams(paramCounts);
@@ -188,9 +187,8 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
         VANTREL_CHECK(recordAt(block, k, kVarRecordFixedSize, "variable", j, budget, record));
         VarDesc& v = type.vars.emplace_back();
         if (Expected<void> read = readVariable(tables, record, v); !read) return inMember("variable", j, read.error());
-        Expected<std::string_view> name = tables.names.pooledName(block.nameOffset(k));
-        if (!name) return inMember("variable", j, name.error());
-        v.name = *name;
+        if (Expected<void> named = tables.names.pooledName(block.nameOffset(k), v.name); !named)
+            return inMember("variable", j, named.error());
         v.memberId = block.memberId(k);
     }
     return {};

@@ -7,20 +7,27 @@ constexpr int64_t kEntryHeaderSize = 12;
 
 }  // namespace
 
-Expected<std::string_view> MsftNameTable::firstUse(int32_t offset) {
-    if (offset == -1) return std::string_view();
+Expected<void> MsftNameTable::firstUse(int32_t offset, std::string_view& name) {
+    if (offset == -1) {
+        name = {};
+        return {};
+    }
     const std::span<const uint8_t> text = VANTREL_TRY(textAt(offset));
     const size_t entrySize = static_cast<size_t>(kEntryHeaderSize) + text.size();
     // A damaged file's unaligned offset is kept apart from the aligned slots.
     if (offset % 4 != 0) {
-        if (const std::string_view* known = texts_.find(offset)) return *known;
-        return texts_.decodeAt(offset, text, entrySize);
+        if (const std::string_view* known = texts_.find(offset)) {
+            name = *known;
+            return {};
+        }
+        name = VANTREL_TRY(texts_.decodeAt(offset, text, entrySize));
+        return {};
     }
     if (slots_.empty()) slots_.assign(table_.size() / 4 + 1, 0);
-    const std::string_view decoded = VANTREL_TRY(texts_.decode(text, entrySize));
-    decoded_.push_back(decoded);
+    name = VANTREL_TRY(texts_.decode(text, entrySize));
+    decoded_.push_back(name);
     slots_[static_cast<size_t>(offset) / 4] = static_cast<uint32_t>(decoded_.size());
-    return decoded;
+    return {};
 }
 
 Expected<std::span<const uint8_t>> MsftNameTable::textAt(int32_t offset) const {

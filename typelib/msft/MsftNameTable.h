@@ -20,17 +20,22 @@ public:
         : table_(table), texts_(pool, codePage, table.size()) {}
 
     // Offset -1 is no name: "". The view lives as long as the pool. A name decoded
-    // before is found here, inline: a large library asks for tens of thousands.
-    Expected<std::string_view> pooledName(int32_t offset) {
+    // before is found here, inline: a large library asks for tens of thousands. Set where
+    // the caller keeps it: a view handed back in a result is copied out of it with loads
+    // wider than the stores that made it, which stalls the processor.
+    Expected<void> pooledName(int32_t offset, std::string_view& name) {
         if (offset >= 0 && offset % 4 == 0 && static_cast<size_t>(offset) / 4 < slots_.size()) {
             const uint32_t slot = slots_[static_cast<size_t>(offset) / 4];
-            if (slot != 0) return decoded_[slot - 1];
+            if (slot != 0) {
+                name = decoded_[slot - 1];
+                return {};
+            }
         }
-        return firstUse(offset);
+        return firstUse(offset, name);
     }
 
 private:
-    Expected<std::string_view> firstUse(int32_t offset);
+    Expected<void> firstUse(int32_t offset, std::string_view& name);
     // The entry's text and the bytes the entry takes.
     Expected<std::span<const uint8_t>> textAt(int32_t offset) const;
 
