@@ -39,10 +39,17 @@ void checkTypeRef(const TypeRef& type, WalkCounts& counts) {
     EXPECT_EQ(sample.isArray, (code & (vt::Array | vt::Vector)) != 0);
     if ((code & vt::TypeMask) != 0) return;
     Expected<TypeEntry> referenced = type.ReferencedType();
+    // The look-up without a share of the library finds the same type, or leaves it to
+    // ReferencedType when it lies elsewhere or can't be reached.
+    const int32_t local = type.LocalTypeIndex();
     if (referenced) {
         EXPECT_FALSE(referenced->Name().empty());
+        const bool sameLibrary = referenced->library() == type.library();
+        EXPECT_TRUE(local < 0 || (sameLibrary && referenced->index() == local)) << local;
+        EXPECT_TRUE(sameLibrary || local == -1) << local;
         return;
     }
+    EXPECT_EQ(local, -1);
     EXPECT_EQ(referenced.error().number, errc::LibNotRegistered) << referenced.error().description;
     ++counts.unreachableRefs;
 }
