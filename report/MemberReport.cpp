@@ -157,14 +157,18 @@ public:
             appendConstant(page_, counter_, member);
             return {};
         }
-        if (section == Section::None) return {};
         // Read where GetMember made it: moving a signature out costs more than its look-up.
         const Expected<MemberEntry> entry =
             library_.GetMember(type_, AnyInvokeKind, member.MemberId, std::string());
         if (!entry) return entry.error();
-        if (section == Section::Properties) return appendProperty(page_, counter_, memberCaption, member, *entry);
-        if (section == Section::Methods) return appendMethod(page_, counter_, member, *entry);
-        return appendEvent(page_, counter_, member, *entry);
+        switch (section) {
+            case Section::Properties: return appendProperty(page_, counter_, memberCaption, member, *entry);
+            case Section::Methods: return appendMethod(page_, counter_, member, *entry);
+            case Section::Events: return appendEvent(page_, counter_, member, *entry);
+            case Section::Constants:
+            case Section::None: break;
+        }
+        return {};
     }
 
     std::string finish() {

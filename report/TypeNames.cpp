@@ -3,7 +3,6 @@
 #include "report/TypeNames.h"
 
 #include <array>
-#include <limits>
 #include <utility>
 
 #include "report/MemberReport.h"
@@ -46,13 +45,6 @@ std::string_view KindName(uint16_t kind) {
     return kind < KindNames::Count ? kKindNames.names[kind] : "Unknown";
 }
 
-Expected<uint16_t> NarrowVarType(int32_t varType) {
-    if (varType < std::numeric_limits<int16_t>::min() ||
-        varType > std::numeric_limits<int16_t>::max())
-        return makeError(errc::Overflow, "Overflow");
-    return static_cast<uint16_t>(static_cast<int16_t>(varType));
-}
-
 std::string_view ArrayPrefix(uint16_t varType) {
     if (varType & vt::Array) return "Array of ";
     if (varType & vt::Vector) return "Fixed size array of ";
@@ -70,9 +62,7 @@ std::string SampleTypeName(const SampleValue& value) {
 }
 
 Expected<void> FillVarTypeNameParts(const TypeRef& type, VarTypeNameParts& parts) {
-    const int32_t wide = type.VarType();
-    if (static_cast<int16_t>(wide) != wide) return NarrowVarType(wide).error();
-    const auto varType = static_cast<uint16_t>(wide);
+    const uint16_t varType = VANTREL_TRY(NarrowVarType(type.VarType()));
     parts.prefix = ArrayPrefix(varType);
     parts.referenced.reset();
     if (ElementCode(varType) != 0) {

@@ -19,8 +19,12 @@ inline constexpr std::string_view UnreachableTypeName = "<Unregistered External 
 std::string_view KindName(uint16_t kind);
 
 // VarType comes as 32 bits and is worked on as 16: error 6 "Overflow" outside
-// -32768..32767; otherwise the 16 bits.
-Expected<uint16_t> NarrowVarType(int32_t varType);
+// -32768..32767; otherwise the 16 bits. Inline: every type name of a page or a walk
+// passes here, and a result the compiler sees through costs nothing to hand back.
+inline Expected<uint16_t> NarrowVarType(int32_t varType) {
+    if (static_cast<int16_t>(varType) != varType) return makeError(errc::Overflow, "Overflow");
+    return static_cast<uint16_t>(varType);
+}
 
 // "Array of " (0x2000), else "Fixed size array of " (0x1000), else nothing.
 std::string_view ArrayPrefix(uint16_t varType);
