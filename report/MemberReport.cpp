@@ -159,7 +159,7 @@ public:
         }
         // Read where GetMember made it: moving a signature out costs more than its look-up.
         const Expected<MemberEntry> entry =
-            library_.GetMember(type_, AnyInvokeKind, member.MemberId, std::string());
+            library_.GetMember(type_, AnyInvokeKind, member.MemberId, {});
         if (!entry) return entry.error();
         switch (section) {
             case Section::Properties: return appendProperty(page_, counter_, memberCaption, member, *entry);

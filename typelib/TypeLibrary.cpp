@@ -1,6 +1,7 @@
 // The opened library's types and, per type, its cached member view.
 #include "typelib/TypeLibrary.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "typelib/text/AsciiCase.h"
@@ -38,6 +39,14 @@ struct TypeLibrary::ViewCache {
         std::unique_ptr<const MemberView> view;
     };
     std::vector<Kept> recent;  // oldest first
+    // Every library that a view built so far takes names from: the names that GetMembers
+    // lists stay good while the cache lives, however many views come and go.
+    std::vector<std::shared_ptr<const LoadedLibrary>> named;
+
+    void holdNames(const Libraries& libraries) {
+        for (const std::shared_ptr<const LoadedLibrary>& library : libraries.held())
+            if (std::find(named.begin(), named.end(), library) == named.end()) named.push_back(library);
+    }
 
     const MemberView* find(SearchData type) const {
         for (auto kept = recent.rbegin(); kept != recent.rend(); ++kept)
@@ -55,6 +64,7 @@ struct TypeLibrary::ViewCache {
         if (const MemberView* kept = find(type)) return kept;
         MemberView built =
             VANTREL_TRY(buildMemberView(TypeEntry(library, type), [this](SearchData other) { return find(other); }));
+        holdNames(built.libraries);
         if (recent.size() == KeptViews) recent.erase(recent.begin());
         recent.push_back({type, std::make_unique<const MemberView>(std::move(built))});
         return recent.back().view.get();
@@ -95,13 +105,13 @@ Expected<Collection<MemberItem>> TypeLibrary::GetMembers(SearchData type, int32_
         const ViewMember& member = view->members[i];
         if (fullView || member.userVisible()) member.describe(items.emplace_back(), i, fullView);
     }
-    return Collection<MemberItem>(std::move(items));
+    return Collection<MemberItem>(std::move(items), views_);
 }
 
 // The member id alone names the member; the name is accepted and not compared.
 Expected<MemberEntry> TypeLibrary::GetMember(SearchData type, int32_t invokeKinds,
                                              int32_t memberId,
-                                             const std::string& /*name*/) const {
+                                             std::string_view /*name*/) const {
     const MemberView* view = VANTREL_TRY(views_->viewOf(library_, type));
     if (memberId < 0 || static_cast<size_t>(memberId) >= view->members.size())
         return makeError(errc::ElementNotFound,

@@ -38,7 +38,9 @@ template <class T>
 class Collection {
 public:
     Collection() = default;
-    explicit Collection(std::vector<T> items) : items_(std::move(items)) {}
+    // `holder` keeps alive what the items view, for as long as the collection lives.
+    explicit Collection(std::vector<T> items, std::shared_ptr<const void> holder = {})
+        : items_(std::move(items)), holder_(std::move(holder)) {}
 
     // Error 6 "Overflow" when there are more than 32767 items.
     Expected<int16_t> Count() const;
@@ -50,6 +52,7 @@ public:
 
 private:
     std::vector<T> items_;
+    std::shared_ptr<const void> holder_;
 };
 
 class TypeEntry {
@@ -120,8 +123,12 @@ private:
     bool isVoid_ = true;
 };
 
+// Names are views of the library's own texts, not copies: a walk over a large library
+// lists tens of thousands. A member's name stays good while the collection that listed it
+// or the TypeLibrary is alive; a parameter's while its entry (whose Type holds the
+// library) is. Copy a name to keep it longer.
 struct MemberItem {
-    std::string Name;
+    std::string_view Name;
     int32_t InvokeKinds = 0;  // 1 method, 2/4/8 property get/let/set, 16 event, 32 constant
     int32_t MemberId = 0;     // opaque key within the type's view, for GetMember
     // For tools.
@@ -131,7 +138,7 @@ struct MemberItem {
 };
 
 struct ParameterEntry {
-    std::string Name;
+    std::string_view Name;
     TypeRef Type;
     uint16_t flags = 0;  // PARAMFLAGS, for tools
 };
@@ -160,7 +167,7 @@ public:
     Expected<SearchData> FindType(const std::string& name, int32_t filter) const;
     Expected<Collection<MemberItem>> GetMembers(SearchData type, int32_t flag) const;
     Expected<MemberEntry> GetMember(SearchData type, int32_t invokeKinds, int32_t memberId,
-                                    const std::string& name) const;
+                                    std::string_view name) const;
 
     const std::string& path() const { return library_->path; }
     const LibraryInfo& info() const { return library_->info; }

@@ -50,7 +50,7 @@ std::vector<MemberItem> fullView(const TypeLibrary& library, const std::string& 
 
 std::vector<std::string> namesOf(const std::vector<MemberItem>& items) {
     std::vector<std::string> names;
-    for (const MemberItem& item : items) names.push_back(item.Name);
+    for (const MemberItem& item : items) names.emplace_back(item.Name);
     return names;
 }
 

@@ -144,7 +144,7 @@ std::vector<Item> viewOf(const TypeLibrary& library, SearchData type, int32_t fl
     std::vector<Item> items;
     if (!members) return items;
     for (const MemberItem& member : members->items())
-        items.push_back({member.Name, member.InvokeKinds});
+        items.push_back({std::string(member.Name), member.InvokeKinds});
     return items;
 }
 

@@ -67,7 +67,7 @@ private:
 
 std::vector<std::string> names(const Collection<MemberItem>& members) {
     std::vector<std::string> result;
-    for (const MemberItem& item : members.items()) result.push_back(item.Name);
+    for (const MemberItem& item : members.items()) result.emplace_back(item.Name);
     return result;
 }
 

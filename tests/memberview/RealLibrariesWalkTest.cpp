@@ -123,7 +123,7 @@ TEST(RealLibraries, StandardOleInterfacesInheritWithinTheirLibrary) {
         Expected<Collection<MemberItem>> members = library->GetMembers(*type, flag);
         ASSERT_TRUE(members);
         std::vector<std::string> names;
-        for (const MemberItem& item : members->items()) names.push_back(item.Name);
+        for (const MemberItem& item : members->items()) names.emplace_back(item.Name);
         const auto first = all.begin() + (flag == memberview::UserView ? 3 : 0);
         EXPECT_EQ(names, std::vector<std::string>(first, all.end()));
     }

@@ -53,6 +53,7 @@ public:
             if (held.get() == library) return &held;
         return nullptr;
     }
+    const std::vector<std::shared_ptr<const LoadedLibrary>>& held() const { return held_; }
 
 private:
     void hold(const std::shared_ptr<const TypeMembers>& members) {
