@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,28 @@ std::vector<fs::path> realFiles() {
         if (entry.is_regular_file()) files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;
+}
+
+// Member names are views of the libraries' texts. A list must keep them good after the
+// library, its loader and the view it came from are gone: an interface's inherited names
+// lie in stdole2, which only the loader and the view held. (AddressSanitizer checks.)
+TEST(RealLibrariesWithImports, AMemberListOutlivesItsLibraryAndLoader) {
+    const fs::path file = fs::path(VANTREL_REAL_LIBS_DIR) / "mshtml.tlb";
+    if (!fs::is_regular_file(file)) GTEST_SKIP() << "no " << file;
+    std::optional<Collection<MemberItem>> members;
+    std::vector<std::string> copies;
+    {
+        TypeLibraryLoader loader;
+        Expected<TypeLibrary> library = loader.OpenFromFile(file.string());
+        ASSERT_TRUE(library) << library.error().description;
+        const SearchData type = library->FindType("IHTMLElement", 0).value();
+        members = library->GetMembers(type, memberview::AllMembers).value();
+        for (const MemberItem& item : members->items()) copies.emplace_back(item.Name);
+        for (SearchData other = 0; other < 20; ++other) (void)library->GetMembers(other, 0);
+    }
+    ASSERT_GT(copies.size(), 7u);
+    EXPECT_EQ(copies.front(), "QueryInterface");
+    for (size_t i = 0; i < copies.size(); ++i) EXPECT_EQ(members->items()[i].Name, copies[i]);
 }
 
 TEST(RealLibrariesWithImports, NoStdoleTypeShowsThePlaceholder) {
