@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "typelib/file/Error.h"
+#include "typelib/model/TypeDescLookup.h"
 #include "typelib/model/TypeInfo.h"
 #include "typelib/read/ReadOptions.h"
 
@@ -195,6 +196,15 @@ public:
 private:
     std::shared_ptr<LibraryCatalog> catalog_;
 };
+
+// Inline: every type named on a page or in a walk asks, and nearly every description
+// carries its code, worked out when it was read.
+inline int32_t TypeRef::VarType() const {
+    if (isVoid_ || !library_) return vt::Void;
+    if (const TypeDesc* desc = typeDescAt(library_->info, type_); desc && desc->varType != TypeDesc::UnknownVarType)
+        return desc->varType;
+    return automationVarType(library_->info, type_);
+}
 
 template <class T>
 Expected<int16_t> Collection<T>::Count() const {

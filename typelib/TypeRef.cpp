@@ -60,11 +60,6 @@ const TypeDesc* TypeRef::desc() const {
     return typeDescAt(library_->info, type_);
 }
 
-int32_t TypeRef::VarType() const {
-    if (isVoid_ || !library_) return vt::Void;
-    return automationVarType(library_->info, type_);
-}
-
 SampleValue TypeRef::TypedValue() const { return sampleValueOf(VarType()); }
 
 int32_t TypeRef::LocalTypeIndex() const {
