@@ -92,11 +92,11 @@ bool VarTypeNameParts::is(std::string_view whole) const {
 }
 
 Expected<std::string> GetVarTypeName(const TypeRef& type) {
-    // Most references name a built-in type that is no array: its kind name alone.
-    const int32_t code = type.VarType();
-    if (static_cast<int16_t>(code) == code && (code & (vt::Array | vt::Vector)) == 0 &&
-        ElementCode(static_cast<uint16_t>(code)) != 0)
-        return Expected<std::string>(std::in_place, KindName(sampleValueOf(code).kind));
+    // Most references name a built-in type that is no array: its kind name alone, made
+    // without the parts.
+    if (const Expected<uint16_t> varType = NarrowVarType(type.VarType());
+        varType && ArrayPrefix(*varType).empty() && ElementCode(*varType) != 0)
+        return Expected<std::string>(std::in_place, KindName(sampleValueOf(*varType).kind));
     Expected<std::string> name(std::in_place);
     VarTypeNameParts parts;
     if (Expected<void> filled = FillVarTypeNameParts(type, parts); !filled) {
@@ -104,10 +104,6 @@ Expected<std::string> GetVarTypeName(const TypeRef& type) {
         return name;
     }
     // Made where the result lies: one copy of each piece.
-    if (parts.prefix.empty()) {
-        name->assign(parts.name.data(), parts.name.size());
-        return name;
-    }
     name->reserve(parts.prefix.size() + parts.name.size());
     name->append(parts.prefix).append(parts.name);
     return name;

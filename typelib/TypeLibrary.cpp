@@ -1,7 +1,6 @@
 // The opened library's types and, per type, its cached member view.
 #include "typelib/TypeLibrary.h"
 
-#include <algorithm>
 #include <string_view>
 
 #include "typelib/text/AsciiCase.h"
@@ -41,11 +40,10 @@ struct TypeLibrary::ViewCache {
     std::vector<Kept> recent;  // oldest first
     // Every library that a view built so far takes names from: the names that GetMembers
     // lists stay good while the cache lives, however many views come and go.
-    std::vector<std::shared_ptr<const LoadedLibrary>> named;
+    Libraries named;  // the libraries only, not their types' members
 
     void holdNames(const Libraries& libraries) {
-        for (const std::shared_ptr<const LoadedLibrary>& library : libraries.held())
-            if (std::find(named.begin(), named.end(), library) == named.end()) named.push_back(library);
+        for (const std::shared_ptr<const LoadedLibrary>& library : libraries.held()) named.add(library);
     }
 
     const MemberView* find(SearchData type) const {
