@@ -7,6 +7,8 @@
 #include <utility>
 #include <variant>
 
+#include "typelib/file/OutOfLine.h"
+
 namespace vantrel {
 
 // Error numbers. Where the platform's own type-library reader reports an HRESULT for
@@ -33,6 +35,13 @@ inline bool operator==(const Error& a, const Error& b) {
     return a.number == b.number && a.description == b.description;
 }
 
+// `error` moved to the heap. Out of line and cold: the many places that may fail stay
+// small where they succeed, small enough to be inlined.
+[[gnu::cold]] OutOfLine<Error> holdError(Error error);
+
+// The error of a result is kept out of line: results are made millions of times in a walk
+// over a large library and nearly all succeed, so a success carries one pointer rather
+// than an empty Error.
 template <class T>
 class [[nodiscard]] Expected {
 public:
@@ -40,7 +49,7 @@ public:
     // The value made where it lies, from `args`.
     template <class... Args>
     explicit Expected(std::in_place_t, Args&&... args) : state_(std::in_place_index<0>, std::forward<Args>(args)...) {}
-    Expected(Error error) : state_(std::in_place_index<1>, std::move(error)) {}
+    Expected(Error error) : state_(std::in_place_index<1>, holdError(std::move(error))) {}
 
     explicit operator bool() const { return state_.index() == 0; }
     bool hasValue() const { return state_.index() == 0; }
@@ -53,10 +62,10 @@ public:
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
 
-    const Error& error() const { return std::get<1>(state_); }
+    const Error& error() const { return *std::get<1>(state_); }
 
 private:
-    std::variant<T, Error> state_;
+    std::variant<T, OutOfLine<Error>> state_;
 };
 
 // Expected<void>: success or an Error.
@@ -64,14 +73,17 @@ template <>
 class [[nodiscard]] Expected<void> {
 public:
     Expected() = default;
-    Expected(Error error) : error_(std::move(error)), failed_(true) {}
-    explicit operator bool() const { return !failed_; }
-    bool hasValue() const { return !failed_; }
-    const Error& error() const { return error_; }
+    Expected(Error error) : error_(holdError(std::move(error))) {}
+    explicit operator bool() const { return !error_; }
+    bool hasValue() const { return !error_; }
+    // An empty Error on success.
+    const Error& error() const {
+        static const Error none;
+        return error_ ? *error_ : none;
+    }
 
 private:
-    Error error_;
-    bool failed_ = false;
+    OutOfLine<Error> error_;
 };
 
 inline Error makeError(int32_t number, std::string description) {

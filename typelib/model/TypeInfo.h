@@ -21,7 +21,7 @@
 
 #include "typelib/model/Automation.h"
 #include "typelib/file/Error.h"
-#include "typelib/model/OutOfLine.h"
+#include "typelib/file/OutOfLine.h"
 #include "typelib/text/TextPool.h"
 
 namespace vantrel {

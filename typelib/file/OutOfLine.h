@@ -1,7 +1,8 @@
 // An optional value kept on the heap: one pointer in the record that holds it, for
-// fields that most records lack (a function's doc string and entry point, a parameter's
-// default). Large libraries hold tens of thousands of such records, so a std::optional's
-// inline storage would cost more than everything else in them. Copies are deep.
+// fields that most records lack (a parameter's default value, the error of a result that
+// nearly always succeeds). Large libraries hold tens of thousands of such records, and
+// results are made millions of times, so a std::optional's inline storage would cost more
+// than everything else in them. Copies are deep.
 #pragma once
 
 #include <memory>
