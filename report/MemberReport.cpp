@@ -21,6 +21,8 @@ namespace vantrel {
 
 namespace {
 
+using namespace std::string_view_literals;
+
 // FindType's search filter, GetMembers' flag and GetMember's invoke kinds as the report
 // passes them; their meaning belongs to the type-library model.
 constexpr int32_t AllTypesFilter = 239;
@@ -53,25 +55,66 @@ Section sectionFor(std::string_view memberCaption) {
     return Section::None;
 }
 
+[[gnu::cold]] Error overflow() { return makeError(errc::Overflow, "Overflow"); }
+
 // Counters are 32-bit signed; going past the top is an error, not a wrap.
-Expected<void> raise(int32_t& counter) {
-    if (counter == std::numeric_limits<int32_t>::max())
-        return makeError(errc::Overflow, "Overflow");
+inline Expected<void> raise(int32_t& counter) {
+    if (counter == std::numeric_limits<int32_t>::max()) [[unlikely]]
+        return overflow();
     ++counter;
     return {};
 }
 
 void appendNumber(std::string& out, int32_t number) {
+    // Line numbers count within a section: nearly all have one to three digits.
+    if (number >= 0 && number < 1000) {
+        if (number >= 100) out += static_cast<char>('0' + number / 100);
+        if (number >= 10) out += static_cast<char>('0' + number / 10 % 10);
+        out += static_cast<char>('0' + number % 10);
+        return;
+    }
     std::array<char, 12> digits{};
     const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), number);
     out.append(digits.data(), result.ptr);
 }
 
+constexpr std::string_view TypeNameStart = "<font color=blue>";
+constexpr std::string_view TypeNameEnd = "</font>";
+
+// A built-in kind's name as a page shows it, whole: most types on a page are built-in.
+class ShownKindNames {
+public:
+    ShownKindNames() {
+        for (size_t kind = 0; kind < shown_.size(); ++kind) {
+            shown_[kind] = TypeNameStart;
+            shown_[kind] += KindName(static_cast<uint16_t>(kind));
+            shown_[kind] += TypeNameEnd;
+        }
+    }
+    // Empty for a kind past the table.
+    std::string_view of(int32_t kind) const {
+        return kind >= 0 && static_cast<size_t>(kind) < shown_.size() ? shown_[static_cast<size_t>(kind)]
+                                                                       : std::string_view();
+    }
+
+private:
+    std::array<std::string, 64> shown_;
+};
+
 void appendTypeName(std::string& out, const VarTypeNameParts& typeName) {
-    out += "<font color=blue>";
+    static const ShownKindNames shownKinds;
+    if (const std::string_view whole = shownKinds.of(typeName.kind); typeName.prefix.empty() && !whole.empty()) {
+        out += whole;
+        return;
+    }
+    out += TypeNameStart;
     out += typeName.prefix;  // one of a few fixed texts, none with a character to escape
-    AppendHtmlEscaped(out, typeName.name);
-    out += "</font>";
+    if (typeName.kind != VarTypeNameParts::NotAKind) {
+        out += typeName.name;  // a kind name: no character to escape
+    } else {
+        AppendHtmlEscaped(out, typeName.name);
+    }
+    out += TypeNameEnd;
 }
 
 // "Name As <font color=blue>Type</font>", joined by ", ".
@@ -83,10 +126,10 @@ Expected<void> appendParameters(std::string& out, const MemberEntry& entry) {
     for (int32_t i = 1; i <= count;) {
         const ParameterEntry& parameter = parameters[static_cast<size_t>(i) - 1];
         AppendHtmlEscaped(out, parameter.Name);
-        out += " As ";
+        out += " As "sv;
         VANTREL_CHECK(FillVarTypeNameParts(parameter.Type, typeName));
         appendTypeName(out, typeName);
-        if (i < count) out += ", ";
+        if (i < count) out += ", "sv;
         VANTREL_CHECK(raise(i));
     }
     return {};
@@ -96,9 +139,9 @@ Expected<void> appendParameters(std::string& out, const MemberEntry& entry) {
 Expected<void> appendNameAndParameters(std::string& out, const MemberItem& member,
                                        const MemberEntry& entry) {
     AppendHtmlEscaped(out, member.Name);
-    out += " (";
+    out += " ("sv;
     VANTREL_CHECK(appendParameters(out, entry));
-    out += ")";
+    out += ")"sv;
     return {};
 }
 
@@ -179,7 +222,11 @@ public:
 private:
     // Before each line: the member lines so far within maxPageSize.
     Expected<void> checkSize() const {
-        if (page_.size() - fixedBytes_ <= sizeLimit_) return {};
+        if (page_.size() - fixedBytes_ <= sizeLimit_) [[likely]] return {};
+        return tooLarge();
+    }
+
+    [[gnu::cold]] Error tooLarge() const {
         return makeError(errc::Overflow, "The page of type '" + std::string(library_.info().types[static_cast<size_t>(type_)].name) +
                                              "' would be larger than " + byteCount(sizeLimit_) +
                                              ", the most a type library of " + byteCount(library_.info().sourceSize) +
@@ -189,16 +236,16 @@ private:
     static Expected<void> appendProperty(std::string& out, int32_t number, std::string_view memberCaption,
                                          const MemberItem& member, const MemberEntry& entry) {
         appendNumber(out, number);
-        out += ") <font color=blue>";
+        out += ") <font color=blue>"sv;
         out += memberCaption;
-        out += " </font>";
+        out += " </font>"sv;
         VANTREL_CHECK(appendNameAndParameters(out, member, entry));
         // A property shows its type even when it is named "Empty".
-        out += " As ";
+        out += " As "sv;
         VarTypeNameParts returnType;
         VANTREL_CHECK(FillVarTypeNameParts(entry.ReturnType, returnType));
         appendTypeName(out, returnType);
-        out += "<br>";
+        out += "<br>"sv;
         return {};
     }
 
@@ -209,30 +256,30 @@ private:
         VANTREL_CHECK(FillVarTypeNameParts(entry.ReturnType, returnType));
         const bool isSub = returnType.is("Empty");
         appendNumber(out, number);
-        out += isSub ? ") <font color=blue> Sub </font>" : ") <font color=blue> Function </font>";
+        out += isSub ? ") <font color=blue> Sub </font>"sv : ") <font color=blue> Function </font>"sv;
         VANTREL_CHECK(appendNameAndParameters(out, member, entry));
         if (!isSub) {
-            out += " As ";
+            out += " As "sv;
             appendTypeName(out, returnType);
         }
-        out += "<br>";
+        out += "<br>"sv;
         return {};
     }
 
     static Expected<void> appendEvent(std::string& out, int32_t number, const MemberItem& member,
                                       const MemberEntry& entry) {
         appendNumber(out, number);
-        out += ") <font color=blue>Event </font>";
+        out += ") <font color=blue>Event </font>"sv;
         VANTREL_CHECK(appendNameAndParameters(out, member, entry));
-        out += "<br>";
+        out += "<br>"sv;
         return {};
     }
 
     static void appendConstant(std::string& out, int32_t number, const MemberItem& member) {
         appendNumber(out, number);
-        out += ") ";
+        out += ") "sv;
         AppendHtmlEscaped(out, member.Name);
-        out += "<BR>";
+        out += "<BR>"sv;
     }
 
     const TypeLibrary& library_;

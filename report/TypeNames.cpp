@@ -65,10 +65,12 @@ Expected<void> FillVarTypeNameParts(const TypeRef& type, VarTypeNameParts& parts
     const uint16_t varType = VANTREL_TRY(NarrowVarType(type.VarType()));
     parts.prefix = ArrayPrefix(varType);
     parts.referenced.reset();
+    parts.kind = VarTypeNameParts::NotAKind;
     if (ElementCode(varType) != 0) {
         // The kind name of the sample value: a type without a prefix is no array, and an
         // array's element is named without the "()" of the array sample's kind name.
-        parts.name = KindName(sampleValueOf(varType).kind);
+        parts.kind = sampleValueOf(varType).kind;
+        parts.name = KindName(static_cast<uint16_t>(parts.kind));
         return {};
     }
     if (const int32_t local = type.LocalTypeIndex(); local >= 0) {

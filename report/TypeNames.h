@@ -39,6 +39,10 @@ struct VarTypeNameParts {
     std::string_view prefix;
     std::string_view name;
     std::optional<TypeEntry> referenced;
+    // The kind whose name `name` is (KindName), or NotAKind for a defined type's name or
+    // the placeholder: a kind name needs no escaping.
+    int32_t kind = NotAKind;
+    static constexpr int32_t NotAKind = -1;
 
     bool is(std::string_view whole) const;  // ignoring case
 };
