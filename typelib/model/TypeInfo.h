@@ -153,8 +153,6 @@ struct TypeMembers {
     void linkParams(std::span<const size_t> counts);
     // Roughly the memory these take, for a cache to weigh them.
     size_t bytes() const;
-
-private:
     // After `params` has moved or grown: the same counts, into the array as it is now.
     void relinkParams();
 };

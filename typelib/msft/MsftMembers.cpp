@@ -167,19 +167,21 @@ Expected<void> readMsftMembers(MsftMemberTables& tables, const MsftTypeInfoEntry
     // that the array is not moved as it grows; bounded by the block's size.
     type.params.reserve(
         static_cast<size_t>((static_cast<int64_t>(block.records.size()) - fixedRecordBytes(entry)) / kParamRecordSize));
-    std::vector<size_t> paramCounts(entry.funcCount);
+    const ParamDesc* const paramsAt = type.params.data();
     for (size_t k = 0; k < entry.funcCount; ++k) {
         ByteReader record;
         VANTREL_CHECK(recordAt(block, k, kFuncRecordFixedSize, "function", k, budget, record));
         FuncDesc& f = type.funcs.emplace_back();
         const size_t paramsBefore = type.params.size();
         if (Expected<void> read = functions.read(record, f, type.params); !read) return inMember("function", k, read.error());
-        paramCounts[k] = type.params.size() - paramsBefore;
+        f.params = std::span<const ParamDesc>(type.params).subspan(paramsBefore);
         if (Expected<void> named = tables.names.pooledName(block.nameOffset(k), f.name); !named)
             return inMember("function", k, named.error());
         f.memberId = block.memberId(k);
     }
-    type.linkParams(paramCounts);
+    // The records' sizes bound the parameters, so the array stayed where it was reserved;
+    // should it have moved all the same, the functions are pointed at it anew.
+    if (type.params.data() != paramsAt) type.relinkParams();
     type.vars.reserve(entry.varCount);
     for (size_t j = 0; j < entry.varCount; ++j) {
         const size_t k = entry.funcCount + j;
