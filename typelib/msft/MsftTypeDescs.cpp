@@ -9,11 +9,8 @@
 namespace vantrel {
 namespace {
 
-constexpr uint32_t kInlineBit = 0x80000000u;
-constexpr int64_t kEntrySize = 8;
 constexpr int64_t kArrayHeaderSize = 8;
 constexpr int64_t kBoundSize = 8;
-constexpr TypeDescId kNotDecoded = ~TypeDescId{0};
 
 }  // namespace
 
@@ -26,9 +23,9 @@ TypeDescId MsftTypeDescs::add(TypeDesc desc) {
 }
 
 TypeDescId MsftTypeDescs::simple(uint16_t vt) {
-    if (simpleIds_.empty()) simpleIds_.assign(size_t{vt::TypeMask} + 1, kNotDecoded);
+    if (simpleIds_.empty()) simpleIds_.assign(size_t{vt::TypeMask} + 1, NotDecoded);
     TypeDescId& slot = simpleIds_[vt & vt::TypeMask];
-    if (slot == kNotDecoded) {
+    if (slot == NotDecoded) {
         TypeDesc desc;
         desc.vt = vt;
         slot = add(std::move(desc));
@@ -38,14 +35,14 @@ TypeDescId MsftTypeDescs::simple(uint16_t vt) {
 
 // Null for an offset outside the table, which is never decoded.
 TypeDescId* MsftTypeDescs::entrySlot(int32_t offset) {
-    if (!table_.contains(offset, kEntrySize)) return nullptr;
-    if (offset % kEntrySize != 0) return &oddEntryIds_.try_emplace(offset, kNotDecoded).first->second;
-    if (alignedEntryIds_.empty()) alignedEntryIds_.assign(table_.size() / kEntrySize, kNotDecoded);
-    return &alignedEntryIds_[static_cast<size_t>(offset / kEntrySize)];
+    if (!table_.contains(offset, int64_t{EntrySize})) return nullptr;
+    if (offset % int64_t{EntrySize} != 0) return &oddEntryIds_.try_emplace(offset, NotDecoded).first->second;
+    if (alignedEntryIds_.empty()) alignedEntryIds_.assign(table_.size() / int64_t{EntrySize}, NotDecoded);
+    return &alignedEntryIds_[static_cast<size_t>(offset / int64_t{EntrySize})];
 }
 
 Expected<TypeDescId> MsftTypeDescs::decode(int32_t dataType, int depth) {
-    if (static_cast<uint32_t>(dataType) & kInlineBit) {
+    if (static_cast<uint32_t>(dataType) & InlineBit) {
         return simple(static_cast<uint16_t>(dataType & vt::TypeMask));
     }
     return decodeEntry(dataType, depth);
@@ -53,7 +50,7 @@ Expected<TypeDescId> MsftTypeDescs::decode(int32_t dataType, int depth) {
 
 Expected<TypeDescId> MsftTypeDescs::decodeEntry(int32_t offset, int depth) {
     TypeDescId* const slot = entrySlot(offset);
-    if (slot && *slot != kNotDecoded) return *slot;
+    if (slot && *slot != NotDecoded) return *slot;
     // depth counts the levels above this one: the outermost description is level 1.
     if (depth >= kMaxTypeDescNesting) return damaged("a type description nests deeper than " + std::to_string(kMaxTypeDescNesting) + " levels");
     if (!slot) {

@@ -22,9 +22,27 @@ public:
                   const GrowingTable<TypeDesc>& descs)
         : table_(table), arrays_(arrays), hrefTypes_(hrefTypes), descs_(descs) {}
 
-    Expected<TypeDescId> typeOf(int32_t dataType) { return decode(dataType, 0); }
+    // A description decoded before is found here, inline: every function asks for several.
+    Expected<TypeDescId> typeOf(int32_t dataType) {
+        if (const TypeDescId known = decodedBefore(dataType); known != NotDecoded) return known;
+        return decode(dataType, 0);
+    }
 
 private:
+    static constexpr TypeDescId NotDecoded = ~TypeDescId{0};
+    static constexpr uint32_t InlineBit = 0x80000000u;
+    static constexpr uint32_t EntrySize = 8;
+
+    TypeDescId decodedBefore(int32_t dataType) const {
+        const auto word = static_cast<uint32_t>(dataType);
+        if (word & InlineBit) {
+            const size_t vt = word & vt::TypeMask;
+            return vt < simpleIds_.size() ? simpleIds_[vt] : NotDecoded;
+        }
+        if (word % EntrySize != 0 || word / EntrySize >= alignedEntryIds_.size()) return NotDecoded;
+        return alignedEntryIds_[word / EntrySize];
+    }
+
     Expected<TypeDescId> decode(int32_t dataType, int depth);
     Expected<TypeDescId> decodeEntry(int32_t offset, int depth);
     Expected<TypeDesc> decodeArray(int32_t offset, int depth);
