@@ -6,6 +6,7 @@
 #include <string>
 
 #include "typelib/file/Error.h"
+#include "report/TypeNames.h"
 #include "typelib/TypeLibrary.h"
 
 namespace vantrel {
@@ -18,9 +19,9 @@ std::string InvokeInfo(int32_t InvKinds);
 // "Empty", ...); an array's kind name ends in "()".
 std::string SampleTypeName(const SampleValue& value);
 
-// The display name of a type reference: a built-in type by its kind, a defined type by
-// its name, "<Unregistered External Type>" when it can't be reached.
-Expected<std::string> GetVarTypeName(const TypeRef& type);
+// GetVarTypeName(type), in TypeNames.h: the display name of a type reference, a built-in
+// type by its kind, a defined type by its name, "<Unregistered External Type>" when it
+// can't be reached.
 
 // The whole report page of the type named strTypeName. strDLLName is shown in the
 // heading, strCurrentDLL in the title. All outside text is HTML-escaped.

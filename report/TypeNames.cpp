@@ -45,16 +45,6 @@ std::string_view KindName(uint16_t kind) {
     return kind < KindNames::Count ? kKindNames.names[kind] : "Unknown";
 }
 
-std::string_view ArrayPrefix(uint16_t varType) {
-    if (varType & vt::Array) return "Array of ";
-    if (varType & vt::Vector) return "Fixed size array of ";
-    return {};
-}
-
-uint16_t ElementCode(uint16_t varType) {
-    return varType & static_cast<uint16_t>(~(vt::Array | vt::Vector));
-}
-
 std::string SampleTypeName(const SampleValue& value) {
     std::string name(KindName(value.kind));
     if (value.isArray) name += "()";
@@ -93,12 +83,7 @@ bool VarTypeNameParts::is(std::string_view whole) const {
            equalsIgnoringCase(whole.substr(prefix.size()), name);
 }
 
-Expected<std::string> GetVarTypeName(const TypeRef& type) {
-    // Most references name a built-in type that is no array: its kind name alone, made
-    // without the parts.
-    if (const Expected<uint16_t> varType = NarrowVarType(type.VarType());
-        varType && ArrayPrefix(*varType).empty() && ElementCode(*varType) != 0)
-        return Expected<std::string>(std::in_place, KindName(sampleValueOf(*varType).kind));
+Expected<std::string> VarTypeNameFromParts(const TypeRef& type) {
     Expected<std::string> name(std::in_place);
     VarTypeNameParts parts;
     if (Expected<void> filled = FillVarTypeNameParts(type, parts); !filled) {

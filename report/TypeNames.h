@@ -27,10 +27,16 @@ inline Expected<uint16_t> NarrowVarType(int32_t varType) {
 }
 
 // "Array of " (0x2000), else "Fixed size array of " (0x1000), else nothing.
-std::string_view ArrayPrefix(uint16_t varType);
+inline std::string_view ArrayPrefix(uint16_t varType) {
+    if (varType & vt::Array) return "Array of ";
+    if (varType & vt::Vector) return "Fixed size array of ";
+    return {};
+}
 
 // The element code: the array bits cleared, the by-ref and top bits kept.
-uint16_t ElementCode(uint16_t varType);
+inline uint16_t ElementCode(uint16_t varType) {
+    return varType & static_cast<uint16_t>(~(vt::Array | vt::Vector));
+}
 
 // A type reference's display name as `prefix` followed by `name`, for a page that writes
 // it where it goes rather than into a string of its own. `name` lies in the reference's
@@ -49,5 +55,18 @@ struct VarTypeNameParts {
 // Filled where the caller keeps it: every parameter of every page and walk comes here, and
 // a result handed back piece by piece costs more than the look-ups that make it.
 Expected<void> FillVarTypeNameParts(const TypeRef& type, VarTypeNameParts& parts);
+
+// GetVarTypeName (MemberReport.h) of a reference that is not to a built-in type, or is
+// to an array of one.
+Expected<std::string> VarTypeNameFromParts(const TypeRef& type);
+
+// Inline: most references name a built-in type that is no array, by its kind name
+// alone, and a walk names tens of thousands.
+inline Expected<std::string> GetVarTypeName(const TypeRef& type) {
+    if (const Expected<uint16_t> varType = NarrowVarType(type.VarType());
+        varType && ArrayPrefix(*varType).empty() && ElementCode(*varType) != 0)
+        return Expected<std::string>(std::in_place, KindName(sampleValueOf(*varType).kind));
+    return VarTypeNameFromParts(type);
+}
 
 }  // namespace vantrel
