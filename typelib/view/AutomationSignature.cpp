@@ -18,11 +18,13 @@ TypeRef declaredResult(const std::shared_ptr<const LoadedLibrary>& library,
     return TypeRef(library, *function.returnType);
 }
 
+// Constant-initialised: no guard to pass on every look-up.
+const std::shared_ptr<const LoadedLibrary> noLibrary;
+
 // The owner of a function's or variable's library, which the view holds.
 const std::shared_ptr<const LoadedLibrary>& ownerOf(const MemberView& view, const LoadedLibrary* library) {
-    static const std::shared_ptr<const LoadedLibrary> none;
     const std::shared_ptr<const LoadedLibrary>* owner = view.libraries.find(library);
-    return owner ? *owner : none;
+    return owner ? *owner : noLibrary;
 }
 
 Error noSuchAccessor(const ViewMember& member, int32_t invokeKinds) {
@@ -94,10 +96,7 @@ void functionSignature(const std::shared_ptr<const LoadedLibrary>& library,
             continue;
         }
         if (param.flags & paramflag::Lcid) continue;
-        ParameterEntry& parameter = parameters.emplace_back();
-        parameter.Name = param.name;
-        parameter.Type = TypeRef(library, param.type);
-        parameter.flags = param.flags;
+        parameters.push_back({param.name, TypeRef(library, param.type), param.flags});
     }
     if (assignedValueIsResult && !parameters.empty()) {
         entry.ReturnType = std::move(parameters.back().Type);
@@ -112,7 +111,7 @@ void functionSignature(const std::shared_ptr<const LoadedLibrary>& library,
 // for tens of thousands of members.
 Expected<MemberEntry> memberSignature(const MemberView& view, const ViewMember& member,
                                       int32_t invokeKinds) {
-    Expected<MemberEntry> result{MemberEntry{}};
+    Expected<MemberEntry> result(std::in_place);
     if (std::optional<Error> refused = describeMember(view, member, invokeKinds, result.value()))
         result = std::move(*refused);
     return result;
