@@ -36,7 +36,9 @@ struct ViewFunction {
 class Libraries {
 public:
     void add(const std::shared_ptr<const LoadedLibrary>& library) {
-        if (!find(library.get())) held_.push_back(library);
+        if (find(library.get())) return;
+        if (held_.empty()) held_.reserve(Usual);
+        held_.push_back(library);
     }
     void add(const std::shared_ptr<const LoadedLibrary>& library, const MembersRef& members) {
         add(library);
@@ -59,8 +61,13 @@ private:
     void hold(const std::shared_ptr<const TypeMembers>& members) {
         for (const auto& held : members_)
             if (held == members) return;
+        if (members_.empty()) members_.reserve(Usual);
         members_.push_back(members);
     }
+
+    // Room made at the first: an interface's chain is IUnknown, IDispatch and itself, from
+    // one or two libraries; growing one by one would allocate at every step.
+    static constexpr size_t Usual = 4;
 
     std::vector<std::shared_ptr<const LoadedLibrary>> held_;
     std::vector<std::shared_ptr<const TypeMembers>> members_;
