@@ -19,9 +19,7 @@ std::string InvokeInfo(int32_t InvKinds);
 // "Empty", ...); an array's kind name ends in "()".
 std::string SampleTypeName(const SampleValue& value);
 
-// GetVarTypeName(type), in TypeNames.h: the display name of a type reference, a built-in
-// type by its kind, a defined type by its name, "<Unregistered External Type>" when it
-// can't be reached.
+// GetVarTypeName, the display name of a type reference, is in TypeNames.h.
 
 // The whole report page of the type named strTypeName. strDLLName is shown in the
 // heading, strCurrentDLL in the title. All outside text is HTML-escaped.

@@ -1,9 +1,10 @@
-// The pieces of a type reference's display name (GetVarTypeName in MemberReport.h puts
-// them together).
+// A type reference's display name (GetVarTypeName) and the pieces it is made of, which
+// a page writes where they go.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "typelib/file/Error.h"
@@ -60,8 +61,10 @@ Expected<void> FillVarTypeNameParts(const TypeRef& type, VarTypeNameParts& parts
 // to an array of one.
 Expected<std::string> VarTypeNameFromParts(const TypeRef& type);
 
-// Inline: most references name a built-in type that is no array, by its kind name
-// alone, and a walk names tens of thousands.
+// The display name of a type reference: a built-in type by its kind, a defined type by
+// its name, "<Unregistered External Type>" when it can't be reached. Inline: most
+// references name a built-in type that is no array, by its kind name alone, and a walk
+// names tens of thousands.
 inline Expected<std::string> GetVarTypeName(const TypeRef& type) {
     if (const Expected<uint16_t> varType = NarrowVarType(type.VarType());
         varType && ArrayPrefix(*varType).empty() && ElementCode(*varType) != 0)

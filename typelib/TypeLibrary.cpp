@@ -55,6 +55,7 @@ struct TypeLibrary::ViewCache {
     // The pointer is good until the next call.
     Expected<const MemberView*> viewOf(const std::shared_ptr<const LoadedLibrary>& library,
                                        SearchData type) {
+        // A report or a walk asks about one type many times in a row.
         if (!recent.empty() && recent.back().type == type) return recent.back().view.get();
         if (type < 0 || static_cast<size_t>(type) >= library->info.types.size())
             return makeError(errc::ElementNotFound, "There is no type number " +
