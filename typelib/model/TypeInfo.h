@@ -87,12 +87,12 @@ struct ParamDesc {
 };
 
 // Large libraries hold tens of thousands of these: the fields are ordered to leave no
-// gaps, and the texts that most functions lack are kept out of line.
+// gaps, and the texts are views of the library's pool.
 struct FuncDesc {
     // Each field set by its own initialiser: a value-initialised FuncDesc would first be
     // cleared whole, which for a record this size compilers do with a string instruction
     // that is slow to start, once for every function a library stores.
-    FuncDesc() {}  // NOLINT(modernize-use-equals-default)
+    FuncDesc() {}  // not "= default", which would clear it whole
 
     std::string_view name;  // in LibraryInfo::texts, as are the other texts
     int32_t memberId = 0;
