@@ -57,8 +57,8 @@ struct VarTypeNameParts {
 // a result handed back piece by piece costs more than the look-ups that make it.
 Expected<void> FillVarTypeNameParts(const TypeRef& type, VarTypeNameParts& parts);
 
-// GetVarTypeName (MemberReport.h) of a reference that is not to a built-in type, or is
-// to an array of one.
+// GetVarTypeName (below) of a reference that is not to a built-in type, or is to an
+// array of one.
 Expected<std::string> VarTypeNameFromParts(const TypeRef& type);
 
 // The display name of a type reference: a built-in type by its kind, a defined type by

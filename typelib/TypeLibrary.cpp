@@ -55,13 +55,13 @@ struct TypeLibrary::ViewCache {
     // The pointer is good until the next call.
     Expected<const MemberView*> viewOf(const std::shared_ptr<const LoadedLibrary>& library,
                                        SearchData type) {
-        // A report or a walk asks about one type many times in a row.
-        if (!recent.empty() && recent.back().type == type) return recent.back().view.get();
+        // Looked up first: a report or a walk asks about one type many times in a row, and
+        // a type that is not there was never kept.
+        if (const MemberView* kept = find(type)) return kept;
         if (type < 0 || static_cast<size_t>(type) >= library->info.types.size())
             return makeError(errc::ElementNotFound, "There is no type number " +
                                                         std::to_string(type) +
                                                         " in the type library " + library->path);
-        if (const MemberView* kept = find(type)) return kept;
         MemberView built =
             VANTREL_TRY(buildMemberView(TypeEntry(library, type), [this](SearchData other) { return find(other); }));
         holdNames(built.libraries);

@@ -35,10 +35,11 @@ TypeDescId MsftTypeDescs::simple(uint16_t vt) {
 
 // Null for an offset outside the table, which is never decoded.
 TypeDescId* MsftTypeDescs::entrySlot(int32_t offset) {
-    if (!table_.contains(offset, int64_t{EntrySize})) return nullptr;
-    if (offset % int64_t{EntrySize} != 0) return &oddEntryIds_.try_emplace(offset, NotDecoded).first->second;
-    if (alignedEntryIds_.empty()) alignedEntryIds_.assign(table_.size() / int64_t{EntrySize}, NotDecoded);
-    return &alignedEntryIds_[static_cast<size_t>(offset / int64_t{EntrySize})];
+    constexpr int64_t entrySize = EntrySize;
+    if (!table_.contains(offset, entrySize)) return nullptr;
+    if (offset % entrySize != 0) return &oddEntryIds_.try_emplace(offset, NotDecoded).first->second;
+    if (alignedEntryIds_.empty()) alignedEntryIds_.assign(table_.size() / EntrySize, NotDecoded);
+    return &alignedEntryIds_[static_cast<size_t>(offset / entrySize)];
 }
 
 Expected<TypeDescId> MsftTypeDescs::decode(int32_t dataType, int depth) {
